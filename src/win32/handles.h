@@ -1,0 +1,21 @@
+// The driver's handle value type and the native HWND, one to the other.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "driver/window_access.h"
+
+namespace win32 {
+
+// HWND_TOPMOST and friends are small negative numbers; they keep their sign.
+inline HWND ToNative(quil32::Hwnd h) {
+  return reinterpret_cast<HWND>(static_cast<std::intptr_t>(static_cast<std::int32_t>(h.value)));
+}
+
+inline quil32::Hwnd FromNative(HWND h) {
+  return quil32::Hwnd{static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(h))};
+}
+
+}  // namespace win32

@@ -1,0 +1,19 @@
+// Conversions between the program's UTF-8 strings and the encodings Windows
+// speaks: UTF-16 for the wide API and the system ANSI code page for the
+// foreign windows the driver feeds.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace win32 {
+
+std::wstring Widen(std::string_view utf8);
+std::string Narrow(std::wstring_view wide);
+
+// To and from the system ANSI code page. Characters the code page lacks
+// become its best fit or the substitute character, as Windows itself does.
+std::string ToAnsi(std::string_view utf8);
+std::string FromAnsi(std::string_view ansi);
+
+}  // namespace win32

@@ -1,0 +1,50 @@
+#include "win32/user32_window_access.h"
+
+#include <windows.h>
+
+#include "win32/handles.h"
+#include "win32/text.h"
+
+namespace win32 {
+
+using quil32::Hwnd;
+
+Hwnd User32WindowAccess::findWindow(std::string_view cls, std::optional<std::string_view> title) {
+  return findWindowEx({}, {}, cls, title);
+}
+
+Hwnd User32WindowAccess::findWindowEx(Hwnd parent, Hwnd after, std::string_view cls,
+                                      std::optional<std::string_view> title) {
+  const std::string ansiClass = ToAnsi(cls);
+  const std::string ansiTitle = title ? ToAnsi(*title) : std::string();
+  return FromNative(FindWindowExA(ToNative(parent), ToNative(after), ansiClass.c_str(),
+                                  title ? ansiTitle.c_str() : nullptr));
+}
+
+bool User32WindowAccess::sendMessage(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
+                                     std::intptr_t lParam) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(ToNative(window), message, wParam, lParam, SMTO_ABORTIFHUNG,
+                             kSendTimeoutMs, &result) != 0;
+}
+
+bool User32WindowAccess::sendText(Hwnd window, std::string& text) {
+  const std::string ansi = ToAnsi(text);
+  const bool delivered = sendMessage(window, WM_SETTEXT, 0, LPARAM(ansi.c_str()));
+  text = FromAnsi(ansi);
+  return delivered;
+}
+
+void User32WindowAccess::postMessage(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
+                                     std::intptr_t lParam) {
+  PostMessageA(ToNative(window), message, wParam, lParam);
+}
+
+void User32WindowAccess::setWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int cx, int cy,
+                                      unsigned flags) {
+  SetWindowPos(ToNative(window), ToNative(insertAfter), x, y, cx, cy, flags);
+}
+
+void User32WindowAccess::releaseCapture() { ReleaseCapture(); }
+
+}  // namespace win32
