@@ -25,27 +25,34 @@ Hwnd FindChatWindow(WindowAccess& windows) {
   // Each link is checked: searching on under a missing link would run over
   // the whole desktop and could land in some other program's windows.
   const Hwnd client = windows.findWindow(kClientFrame);
-  if (!client) return {};
+  if (!client)
+    return {};
   const Hwnd area = windows.findWindowEx(client, {}, kInnerArea);
-  if (!area) return {};
+  if (!area)
+    return {};
   for (Hwnd candidate = windows.findWindowEx(area, {}, kInnerWindow); candidate;
        candidate = windows.findWindowEx(area, candidate, kInnerWindow)) {
-    if (IsChatRoom(windows, candidate)) return candidate;
+    if (IsChatRoom(windows, candidate))
+      return candidate;
   }
   return {};
 }
 
 void SendChatLine(WindowAccess& windows, std::string& text) {
   const Hwnd room = FindChatWindow(windows);
-  if (!room) return;
+  if (!room)
+    return;
   // The room's first rich-text child is its transcript; the entry follows it.
   const Hwnd transcript = windows.findWindowEx(room, {}, kRichText);
-  if (!transcript) return;
+  if (!transcript)
+    return;
   const Hwnd entry = windows.findWindowEx(room, transcript, kRichText);
-  if (!entry) return;
+  if (!entry)
+    return;
   // Enter only goes with our own text: had the text not arrived, it would
   // post whatever the user had half typed into the entry.
-  if (!windows.sendText(entry, text)) return;
+  if (!windows.sendText(entry, text))
+    return;
   windows.sendMessage(entry, msg::kChar, kEnter, 0);
 }
 

@@ -35,7 +35,7 @@ inline constexpr std::uint32_t kLButtonUp = 0x0202;
 }  // namespace msg
 
 inline constexpr std::uintptr_t kEnter = 13;
-inline constexpr std::uintptr_t kSpace = 32;        // as a character and as VK_SPACE
+inline constexpr std::uintptr_t kSpace = 32;         // as a character and as VK_SPACE
 inline constexpr std::uintptr_t kDragMove = 0xF012;  // SC_MOVE + HTCAPTION
 inline constexpr unsigned kNoSizeNoMove = 3;         // SWP_NOSIZE | SWP_NOMOVE
 

@@ -7,7 +7,8 @@ namespace win32 {
 namespace {
 
 std::wstring ToWide(UINT codePage, std::string_view bytes) {
-  if (bytes.empty()) return {};
+  if (bytes.empty())
+    return {};
   const int n = MultiByteToWideChar(codePage, 0, bytes.data(), int(bytes.size()), nullptr, 0);
   std::wstring wide(size_t(n), L'\0');
   MultiByteToWideChar(codePage, 0, bytes.data(), int(bytes.size()), wide.data(), n);
@@ -15,7 +16,8 @@ std::wstring ToWide(UINT codePage, std::string_view bytes) {
 }
 
 std::string FromWide(UINT codePage, std::wstring_view wide) {
-  if (wide.empty()) return {};
+  if (wide.empty())
+    return {};
   const int n =
       WideCharToMultiByte(codePage, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
   std::string bytes(size_t(n), '\0');
@@ -26,9 +28,17 @@ std::string FromWide(UINT codePage, std::wstring_view wide) {
 
 }  // namespace
 
-std::wstring Widen(std::string_view utf8) { return ToWide(CP_UTF8, utf8); }
-std::string Narrow(std::wstring_view wide) { return FromWide(CP_UTF8, wide); }
-std::string ToAnsi(std::string_view utf8) { return FromWide(CP_ACP, Widen(utf8)); }
-std::string FromAnsi(std::string_view ansi) { return Narrow(ToWide(CP_ACP, ansi)); }
+std::wstring Widen(std::string_view utf8) {
+  return ToWide(CP_UTF8, utf8);
+}
+std::string Narrow(std::wstring_view wide) {
+  return FromWide(CP_UTF8, wide);
+}
+std::string ToAnsi(std::string_view utf8) {
+  return FromWide(CP_ACP, Widen(utf8));
+}
+std::string FromAnsi(std::string_view ansi) {
+  return Narrow(ToWide(CP_ACP, ansi));
+}
 
 }  // namespace win32

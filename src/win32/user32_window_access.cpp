@@ -45,6 +45,8 @@ void User32WindowAccess::setWindowPos(Hwnd window, Hwnd insertAfter, int x, int 
   SetWindowPos(ToNative(window), ToNative(insertAfter), x, y, cx, cy, flags);
 }
 
-void User32WindowAccess::releaseCapture() { ReleaseCapture(); }
+void User32WindowAccess::releaseCapture() {
+  ReleaseCapture();
+}
 
 }  // namespace win32

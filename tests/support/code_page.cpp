@@ -91,7 +91,8 @@ std::string ToCp1252(std::string_view utf8) {
         mapped = true;
       }
     }
-    if (!mapped) out += cp >= 0x10000 ? "??" : "?";
+    if (!mapped)
+      out += cp >= 0x10000 ? "??" : "?";
   }
   return out;
 }

@@ -7,7 +7,9 @@ FakeClient::FakeClient(FakeDesktop& desktop) : desktop_(desktop) {
   area = desktop_.add(frame, "MDIClient");
 }
 
-Room FakeClient::addRoom(const std::string& title) { return addInnerWindow(title, "", true); }
+Room FakeClient::addRoom(const std::string& title) {
+  return addInnerWindow(title, "", true);
+}
 
 Room FakeClient::addRoomWithOneRichText(const std::string& title) {
   return addInnerWindow(title, "", false);
@@ -25,9 +27,11 @@ Room FakeClient::addInnerWindow(const std::string& title, const std::string& mis
     return cls == missingClass ? Hwnd{} : desktop_.add(room.window, cls);
   };
   room.transcript = child("RICHCNTL");
-  if (entry) room.entry = child("RICHCNTL");
+  if (entry)
+    room.entry = child("RICHCNTL");
   child("_AOL_Listbox");
-  for (int i = 0; i < 3; ++i) child("_AOL_Icon");
+  for (int i = 0; i < 3; ++i)
+    child("_AOL_Icon");
   child("_AOL_Static");
   return room;
 }

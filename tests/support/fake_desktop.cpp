@@ -36,8 +36,7 @@ Call Sent(Hwnd w, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lP
   return c;
 }
 
-Call Posted(Hwnd w, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
-            double at) {
+Call Posted(Hwnd w, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam, double at) {
   Call c = Sent(w, message, wParam, lParam, at);
   c.kind = Call::Kind::kPost;
   return c;
@@ -66,7 +65,8 @@ void PrintTo(const Call& c, std::ostream* os) {
   static const char* const kKinds[] = {"send", "post", "SetWindowPos", "ReleaseCapture"};
   *os << "{" << kKinds[int(c.kind)] << " @" << c.at << " to 0x" << std::hex << c.window.value
       << " msg 0x" << c.message << std::dec << " w=" << c.wParam << " l=" << c.lParam;
-  if (!c.text.empty()) *os << " text=\"" << c.text << "\"";
+  if (!c.text.empty())
+    *os << " text=\"" << c.text << "\"";
   if (c.kind == Call::Kind::kSetWindowPos) {
     *os << " after=0x" << std::hex << c.insertAfter.value << std::dec << " " << c.x << "," << c.y
         << "," << c.cx << "," << c.cy << " flags=" << c.flags;
@@ -93,9 +93,11 @@ Hwnd FakeDesktop::add(Hwnd parent, std::string cls, std::string title) {
 }
 
 void FakeDesktop::remove(Hwnd window) {
-  if (!exists(window)) return;
+  if (!exists(window))
+    return;
   const std::vector<Hwnd> children = windows_.at(window.value).children;
-  for (const Hwnd child : children) remove(child);
+  for (const Hwnd child : children)
+    remove(child);
   auto& siblings = siblingsOf(windows_.at(window.value).parent);
   siblings.erase(std::find(siblings.begin(), siblings.end(), window));
   windows_.erase(window.value);
@@ -107,7 +109,9 @@ void FakeDesktop::bringToFront(Hwnd window) {
   siblings.insert(siblings.begin(), window);
 }
 
-void FakeDesktop::setHung(Hwnd window, bool hung) { windows_.at(window.value).hung = hung; }
+void FakeDesktop::setHung(Hwnd window, bool hung) {
+  windows_.at(window.value).hung = hung;
+}
 
 void FakeDesktop::onReceive(Hwnd window, std::function<void(const Call&)> action) {
   windows_.at(window.value).action = std::move(action);
@@ -126,28 +130,34 @@ Hwnd FakeDesktop::findWindow(std::string_view cls, std::optional<std::string_vie
 
 Hwnd FakeDesktop::findWindowEx(Hwnd parent, Hwnd after, std::string_view cls,
                                std::optional<std::string_view> title) {
-  if (parent && !exists(parent)) return {};
+  if (parent && !exists(parent))
+    return {};
   const std::vector<Hwnd>& siblings = siblingsOf(parent);
   auto it = siblings.begin();
   if (after) {
     // The window to start after must be a direct child of the parent.
     it = std::find(siblings.begin(), siblings.end(), after);
-    if (it == siblings.end()) return {};
+    if (it == siblings.end())
+      return {};
     ++it;
   }
   for (; it != siblings.end(); ++it) {
     const Window& w = windows_.at(it->value);
-    if (SameName(w.cls, cls) && (!title || SameName(w.title, *title))) return *it;
+    if (SameName(w.cls, cls) && (!title || SameName(w.title, *title)))
+      return *it;
   }
   return {};
 }
 
 bool FakeDesktop::deliver(const Call& call) {
   journal_.push_back(call);
-  if (!exists(call.window)) return false;
+  if (!exists(call.window))
+    return false;
   Window& w = windows_.at(call.window.value);
-  if (w.hung) return false;
-  if (call.message == quil32::msg::kSetText) w.text = call.text;
+  if (w.hung)
+    return false;
+  if (call.message == quil32::msg::kSetText)
+    w.text = call.text;
   if (w.action) {
     auto action = w.action;  // the action may remove the window
     action(call);
@@ -176,6 +186,8 @@ void FakeDesktop::setWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int 
   journal_.push_back(SetWindowPosCall(window, insertAfter, x, y, cx, cy, flags, clock_()));
 }
 
-void FakeDesktop::releaseCapture() { journal_.push_back(ReleaseCaptureCall(clock_())); }
+void FakeDesktop::releaseCapture() {
+  journal_.push_back(ReleaseCaptureCall(clock_()));
+}
 
 }  // namespace fake

@@ -1,0 +1,37 @@
+#include <cmath>
+
+#include "driver/quil32.h"
+#include "ui/form.h"
+#include "ui/runtime.h"
+
+namespace quil32 {
+
+void WaitSeconds(ui::Runtime& runtime, std::int32_t seconds) {
+  const float clock = runtime.clock();
+  const double origin = runtime.monotonic();
+  // Rounded half to even, not truncated: the pause ends on a whole second of
+  // the clock.
+  const auto start = static_cast<std::int32_t>(std::nearbyint(clock));
+  // The time of day starts again at midnight; the monotonic clock carries the
+  // elapsed time across it.
+  const double lead = double(clock) - start;
+  const auto elapsed = [&] { return lead + (runtime.monotonic() - origin); };
+  if (elapsed() >= seconds)
+    return;
+  const double deadline = origin + (seconds - lead);
+  do {
+    runtime.sleepUntilEvent(deadline);
+    runtime.doEvents();
+  } while (elapsed() < seconds);
+}
+
+void MakeTopmost(WindowAccess& windows, ui::Form& form) {
+  windows.setWindowPos(form.hWnd(), kTopmost, 0, 0, 0, 0, kNoSizeNoMove);
+}
+
+void BeginWindowDrag(WindowAccess& windows, ui::Form& form) {
+  windows.releaseCapture();
+  windows.sendMessage(form.hWnd(), msg::kSysCommand, kDragMove, 0);
+}
+
+}  // namespace quil32

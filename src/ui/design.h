@@ -1,0 +1,68 @@
+// A window's stored design: everything about its look, as data. The runtime
+// builds the native window from it when the window is loaded; handlers never
+// change it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+struct Rgb {
+  std::uint8_t r = 0, g = 0, b = 0;
+  friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+// Positions and sizes in twips (1/1440 inch), from the client area's
+// top-left corner.
+struct TwipsRect {
+  int left = 0, top = 0, width = 0, height = 0;
+};
+
+inline constexpr int kTwipsPerInch = 1440;
+
+enum class Frame { kNone, kSizable };
+
+// A transparent, left-aligned, borderless text that acts on clicks.
+struct LabelDesign {
+  std::string name;
+  std::string caption;
+  TwipsRect rect;
+  std::optional<Rgb> foreColor;  // none: the label draws nothing
+};
+
+struct TextBoxDesign {
+  std::string name;
+  std::string text;
+  TwipsRect rect;
+  int backSystemColor = 5;  // an index of GetSysColor
+};
+
+struct TimerDesign {
+  std::string name;
+  unsigned intervalMs = 0;
+  bool enabled = false;
+};
+
+struct MenuDesign {
+  std::string name;
+  std::string caption;
+  std::vector<MenuDesign> items;
+};
+
+struct FormDesign {
+  std::string name;
+  std::string caption;
+  Frame frame = Frame::kSizable;
+  int clientWidth = 0;  // twips
+  int clientHeight = 0;
+  int picture = 0;                  // bitmap resource drawn unscaled at the top-left; 0 for none
+  std::vector<LabelDesign> labels;  // in stacking order: a later label lies above
+  std::vector<TextBoxDesign> textBoxes;  // above every label, first in tab order
+  std::vector<TimerDesign> timers;
+  std::vector<MenuDesign> menus;
+};
+
+}  // namespace ui

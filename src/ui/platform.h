@@ -1,0 +1,59 @@
+// What a platform gives the runtime: native windows built from designs, the
+// event queue, clocks and the message box. Win32 gives it in zoble.exe; the
+// headless platform of the unit tests gives it in virtual time.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "driver/window_access.h"
+
+namespace ui {
+
+class Form;
+
+// A loaded form on the platform: its native window with controls and timers.
+// Destroying the peer destroys them.
+class FormPeer {
+ public:
+  virtual ~FormPeer() = default;
+  virtual quil32::Hwnd handle() const = 0;
+  virtual void setVisible(bool visible) = 0;
+  virtual bool visible() const = 0;
+  virtual std::string text(std::string_view textBox) const = 0;
+  virtual void setTimerEnabled(std::string_view timer, bool enabled) = 0;
+  virtual bool timerEnabled(std::string_view timer) const = 0;
+  // Opens the popup menu at the mouse pointer and returns when it has closed,
+  // with the name of the chosen item, or empty when none was chosen.
+  virtual std::string popupMenu(std::string_view menu) = 0;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // Builds the native window of a form from its design. The peer reports
+  // events back through the form.
+  virtual std::unique_ptr<FormPeer> createPeer(Form& form) = 0;
+
+  // Local time of day in seconds since midnight; it starts again at midnight.
+  virtual float timeOfDay() = 0;
+  // Seconds from an arbitrary origin; never goes back.
+  virtual double monotonic() = 0;
+
+  // Runs the handlers of every event that is pending now; never sleeps.
+  virtual void processPendingEvents() = 0;
+  // Sleeps until an event is pending or monotonic() reaches the deadline.
+  virtual void sleepUntilEvent(double deadline) = 0;
+  // The top-level event loop; returns once quit() has been called.
+  virtual void runEventLoop() = 0;
+  virtual void quit() = 0;
+
+  // A modal box with an OK button; returns when the user has closed it.
+  virtual void messageBox(std::string_view text, std::string_view title) = 0;
+  // An error no handler expects: report it and end the process.
+  [[noreturn]] virtual void fatal(std::string_view what) = 0;
+};
+
+}  // namespace ui

@@ -1,0 +1,56 @@
+#include "ui/runtime.h"
+
+#include <exception>
+
+namespace ui {
+
+Runtime::Runtime(Platform& platform, std::string title)
+    : platform_(platform), title_(std::move(title)) {}
+
+void Runtime::doEvents() {
+  platform_.processPendingEvents();
+  checkAlive();
+}
+
+void Runtime::messageBox(std::string_view text) {
+  platform_.messageBox(text, title_);
+  checkAlive();
+}
+
+void Runtime::invoke(const std::function<void()>& handler) noexcept {
+  if (ended_)
+    return;
+  try {
+    handler();
+  } catch (const ProgramEnded&) {
+    // The handler's remaining steps belonged to windows that are gone.
+  } catch (const std::exception& e) {
+    platform_.fatal(e.what());
+  } catch (...) {
+    platform_.fatal("unknown error");
+  }
+}
+
+void Runtime::run() {
+  if (!ended_)
+    platform_.runEventLoop();
+}
+
+void Runtime::checkAlive() const {
+  if (ended_)
+    throw ProgramEnded{};
+}
+
+void Runtime::formLoaded() {
+  ++loadedForms_;
+}
+
+void Runtime::formUnloaded() {
+  if (--loadedForms_ > 0)
+    return;
+  // No window is left: the program ends once the running handlers unwind.
+  ended_ = true;
+  platform_.quit();
+}
+
+}  // namespace ui
