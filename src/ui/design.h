@@ -25,6 +25,10 @@ inline constexpr int kTwipsPerInch = 1440;
 
 enum class Frame { kNone, kSizable };
 
+// Where the window first appears: where the window system puts a new window,
+// or in the middle of the screen.
+enum class StartPosition { kWindowsDefault, kCenterScreen };
+
 // A transparent, left-aligned, borderless text that acts on clicks.
 struct LabelDesign {
   std::string name;
@@ -56,6 +60,8 @@ struct FormDesign {
   std::string name;
   std::string caption;
   Frame frame = Frame::kSizable;
+  StartPosition position = StartPosition::kWindowsDefault;
+  bool taskbarButton = false;
   int clientWidth = 0;  // twips
   int clientHeight = 0;
   int picture = 0;                  // bitmap resource drawn unscaled at the top-left; 0 for none

@@ -14,7 +14,9 @@
 
 namespace ui {
 
-enum class Event { kClick, kTimer };
+// A click on a control, a menu item or the form itself (control ""); a tick of
+// a timer; a request to close the window by other means than its own controls.
+enum class Event { kClick, kTimer, kClose };
 
 class Form {
  public:

@@ -53,7 +53,7 @@ class Platform {
   // A modal box with an OK button; returns when the user has closed it.
   virtual void messageBox(std::string_view text, std::string_view title) = 0;
   // An error no handler expects: report it and end the process.
-  [[noreturn]] virtual void fatal(std::string_view what) = 0;
+  [[noreturn]] virtual void fatal(std::string_view what, std::string_view title) = 0;
 };
 
 }  // namespace ui

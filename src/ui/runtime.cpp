@@ -25,9 +25,9 @@ void Runtime::invoke(const std::function<void()>& handler) noexcept {
   } catch (const ProgramEnded&) {
     // The handler's remaining steps belonged to windows that are gone.
   } catch (const std::exception& e) {
-    platform_.fatal(e.what());
+    platform_.fatal(e.what(), title_);
   } catch (...) {
-    platform_.fatal("unknown error");
+    platform_.fatal("unknown error", title_);
   }
 }
 

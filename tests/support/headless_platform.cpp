@@ -160,7 +160,7 @@ void HeadlessPlatform::messageBox(std::string_view text, std::string_view title)
   boxes_.push_back({std::string(text), std::string(title)});
 }
 
-void HeadlessPlatform::fatal(std::string_view what) {
+void HeadlessPlatform::fatal(std::string_view what, std::string_view) {
   std::fprintf(stderr, "fatal: %.*s\n", int(what.size()), what.data());
   std::abort();
 }

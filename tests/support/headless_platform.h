@@ -56,7 +56,7 @@ class HeadlessPlatform final : public ui::Platform {
   void runEventLoop() override;
   void quit() override { quit_ = true; }
   void messageBox(std::string_view text, std::string_view title) override;
-  [[noreturn]] void fatal(std::string_view what) override;
+  [[noreturn]] void fatal(std::string_view what, std::string_view title) override;
 
  private:
   friend class HeadlessPeer;

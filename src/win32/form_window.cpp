@@ -1,0 +1,327 @@
+#include "win32/form_window.h"
+
+#include <windowsx.h>
+
+#include "console/resources.h"
+#include "win32/handles.h"
+#include "win32/text.h"
+
+namespace win32 {
+
+namespace {
+
+constexpr UINT_PTR kFirstTextBoxId = 100;
+
+}  // namespace
+
+void FormWindow::RegisterClassOnce(HINSTANCE instance) {
+  static bool registered = false;
+  if (registered)
+    return;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  // Double clicks arrive as their own message, so the second click of one
+  // does not count as a click, as on the labels of any form designer's runtime.
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = &FormWindow::WindowProc;
+  wc.hInstance = instance;
+  wc.hIcon = HICON(LoadImageW(instance, MAKEINTRESOURCEW(ZOBLE_ICON), IMAGE_ICON, 32, 32, 0));
+  wc.hIconSm = HICON(LoadImageW(instance, MAKEINTRESOURCEW(ZOBLE_ICON), IMAGE_ICON, 16, 16, 0));
+  wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  wc.lpszClassName = FormWindow::kClassName;
+  RegisterClassExW(&wc);
+  registered = true;
+}
+
+namespace {
+
+HFONT UiFont() {
+  return HFONT(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+COLORREF ToColorRef(ui::Rgb c) {
+  return RGB(c.r, c.g, c.b);
+}
+
+}  // namespace
+
+FormWindow::FormWindow(HINSTANCE instance, ui::Form& form)
+    : instance_(instance), form_(form), design_(form.design()) {
+  RegisterClassOnce(instance);
+  HDC screen = GetDC(nullptr);
+  dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+
+  const bool framed = design_.frame == ui::Frame::kSizable;
+  const DWORD style = (framed ? WS_OVERLAPPEDWINDOW : WS_POPUP) | WS_CLIPCHILDREN;
+  const DWORD exStyle = design_.taskbarButton ? WS_EX_APPWINDOW : WS_EX_TOOLWINDOW;
+  RECT r{0, 0, toPixels(design_.clientWidth), toPixels(design_.clientHeight)};
+  AdjustWindowRectEx(&r, style, FALSE, exStyle);
+  const int width = r.right - r.left;
+  const int height = r.bottom - r.top;
+
+  // The window system only chooses a position for overlapped windows: a
+  // borderless one is created overlapped and loses its frame afterwards.
+  int x = CW_USEDEFAULT, y = CW_USEDEFAULT;
+  if (design_.position == ui::StartPosition::kCenterScreen) {
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    x = work.left + (work.right - work.left - width) / 2;
+    y = work.top + (work.bottom - work.top - height) / 2;
+  }
+  const DWORD createStyle = framed ? style : (WS_OVERLAPPED | WS_CLIPCHILDREN);
+  hwnd_ = CreateWindowExW(exStyle, kClassName, Widen(design_.caption).c_str(), createStyle, x, y,
+                          width, height, nullptr, nullptr, instance_, nullptr);
+  // Messages of the creation itself take the default way; from here on the
+  // window speaks to this object.
+  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, LONG_PTR(this));
+  if (!framed) {
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, LONG_PTR(style));
+    SetWindowPos(hwnd_, nullptr, 0, 0, width, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  }
+
+  if (design_.picture) {
+    picture_ = HBITMAP(LoadImageW(instance_, MAKEINTRESOURCEW(design_.picture), IMAGE_BITMAP, 0, 0,
+                                  LR_CREATEDIBSECTION));
+  }
+  createControls();
+  buildMenus();
+}
+
+FormWindow::~FormWindow() {
+  // No message of the dying window may reach this object any more.
+  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+  DestroyWindow(hwnd_);
+  for (HMENU m : menus_)
+    DestroyMenu(m);
+  if (picture_)
+    DeleteObject(picture_);
+}
+
+int FormWindow::toPixels(int twips) const {
+  return MulDiv(twips, dpi_, ui::kTwipsPerInch);
+}
+
+RECT FormWindow::labelRect(const ui::LabelDesign& label) const {
+  const int left = toPixels(label.rect.left);
+  const int top = toPixels(label.rect.top);
+  return RECT{left, top, left + toPixels(label.rect.width), top + toPixels(label.rect.height)};
+}
+
+void FormWindow::createControls() {
+  for (size_t i = 0; i < design_.textBoxes.size(); ++i) {
+    const ui::TextBoxDesign& box = design_.textBoxes[i];
+    HWND edit = CreateWindowExW(
+        0, L"EDIT", Widen(box.text).c_str(),
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_LEFT | ES_AUTOHSCROLL,
+        toPixels(box.rect.left), toPixels(box.rect.top), toPixels(box.rect.width),
+        toPixels(box.rect.height), hwnd_, HMENU(kFirstTextBoxId + i), instance_, nullptr);
+    SendMessageW(edit, WM_SETFONT, WPARAM(UiFont()), FALSE);
+    textBoxes_.push_back(edit);
+  }
+  timersOn_.assign(design_.timers.size(), false);
+  for (size_t i = 0; i < design_.timers.size(); ++i) {
+    if (design_.timers[i].enabled)
+      setTimerEnabled(design_.timers[i].name, true);
+  }
+}
+
+void FormWindow::buildMenus() {
+  for (const ui::MenuDesign& top : design_.menus) {
+    HMENU popup = CreatePopupMenu();
+    for (const ui::MenuDesign& item : top.items) {
+      menuItems_.push_back(item.name);
+      AppendMenuW(popup, MF_STRING, menuItems_.size(), Widen(item.caption).c_str());
+    }
+    menus_.push_back(popup);
+  }
+}
+
+quil32::Hwnd FormWindow::handle() const {
+  return FromNative(hwnd_);
+}
+
+void FormWindow::setVisible(bool visible) {
+  ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
+}
+
+bool FormWindow::visible() const {
+  return IsWindowVisible(hwnd_) != FALSE;
+}
+
+std::string FormWindow::text(std::string_view textBox) const {
+  for (size_t i = 0; i < design_.textBoxes.size(); ++i) {
+    if (design_.textBoxes[i].name != textBox)
+      continue;
+    const int length = GetWindowTextLengthW(textBoxes_[i]);
+    std::wstring text(size_t(length) + 1, L'\0');
+    text.resize(size_t(GetWindowTextW(textBoxes_[i], text.data(), length + 1)));
+    return Narrow(text);
+  }
+  return {};
+}
+
+void FormWindow::setTimerEnabled(std::string_view timer, bool enabled) {
+  for (size_t i = 0; i < design_.timers.size(); ++i) {
+    if (design_.timers[i].name != timer)
+      continue;
+    timersOn_[i] = enabled;
+    // Setting a running timer again starts its period afresh.
+    if (enabled) {
+      SetTimer(hwnd_, i + 1, design_.timers[i].intervalMs, nullptr);
+    } else {
+      KillTimer(hwnd_, i + 1);
+    }
+  }
+}
+
+bool FormWindow::timerEnabled(std::string_view timer) const {
+  for (size_t i = 0; i < design_.timers.size(); ++i) {
+    if (design_.timers[i].name == timer)
+      return timersOn_[i];
+  }
+  return false;
+}
+
+std::string FormWindow::popupMenu(std::string_view menu) {
+  for (size_t i = 0; i < design_.menus.size(); ++i) {
+    if (design_.menus[i].name != menu)
+      continue;
+    POINT at;
+    GetCursorPos(&at);
+    // The choice comes back here rather than as a posted command, so the
+    // item's handler runs before the request returns.
+    const UINT chosen = UINT(TrackPopupMenu(
+        menus_[i], TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
+        at.x, at.y, 0, hwnd_, nullptr));
+    return chosen ? menuItems_[chosen - 1] : std::string();
+  }
+  return {};
+}
+
+std::string FormWindow::hitTest(POINT at) const {
+  for (auto it = design_.labels.rbegin(); it != design_.labels.rend(); ++it) {
+    const RECT r = labelRect(*it);
+    if (PtInRect(&r, at))
+      return it->name;
+  }
+  return {};
+}
+
+LRESULT CALLBACK FormWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self)
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  // A handler run from here may unload the form and so destroy `self`: the
+  // result is all that is used afterwards.
+  return self->onMessage(message, wParam, lParam);
+}
+
+LRESULT FormWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;  // painted whole in WM_PAINT, without flicker
+    case WM_PAINT:
+      onPaint();
+      return 0;
+    case WM_CTLCOLOREDIT: {
+      const int back =
+          design_.textBoxes.empty() ? COLOR_WINDOW : design_.textBoxes[0].backSystemColor;
+      HDC dc = HDC(wParam);
+      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+      SetBkColor(dc, GetSysColor(back));
+      return LRESULT(GetSysColorBrush(back));
+    }
+    case WM_ACTIVATE:
+      // The first text box has the focus whenever the window is active.
+      if (LOWORD(wParam) != WA_INACTIVE && !textBoxes_.empty()) {
+        SetFocus(textBoxes_.front());
+        return 0;
+      }
+      break;
+    case WM_LBUTTONDOWN:
+      return onLButtonDown(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    case WM_LBUTTONUP:
+      return onLButtonUp(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    case WM_CAPTURECHANGED:
+      pressing_ = false;
+      return 0;
+    case WM_TIMER:
+      if (wParam >= 1 && wParam <= timersOn_.size() && timersOn_[wParam - 1]) {
+        ui::Form& form = form_;
+        form.raise(ui::Event::kTimer, design_.timers[wParam - 1].name);
+      }
+      return 0;
+    case WM_CLOSE: {
+      // Only the form decides whether it closes.
+      ui::Form& form = form_;
+      form.raise(ui::Event::kClose, "");
+      return 0;
+    }
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+LRESULT FormWindow::onLButtonDown(POINT at) {
+  pressed_ = hitTest(at);
+  pressing_ = true;
+  SetCapture(hwnd_);
+  return 0;
+}
+
+LRESULT FormWindow::onLButtonUp(POINT at) {
+  if (!pressing_)
+    return 0;
+  pressing_ = false;
+  ReleaseCapture();
+  if (hitTest(at) != pressed_)
+    return 0;
+  const std::string control = pressed_;
+  ui::Form& form = form_;
+  form.raise(ui::Event::kClick, control);  // may destroy this window
+  return 0;
+}
+
+void FormWindow::onPaint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  HDC memory = CreateCompatibleDC(dc);
+  HBITMAP canvas = CreateCompatibleBitmap(dc, client.right, client.bottom);
+  HGDIOBJ oldCanvas = SelectObject(memory, canvas);
+
+  FillRect(memory, &client, GetSysColorBrush(COLOR_BTNFACE));
+  if (picture_) {
+    // Drawn unscaled from the top-left corner; what lies outside is cut off.
+    HDC source = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(source, picture_);
+    BITMAP bm;
+    GetObjectW(picture_, sizeof bm, &bm);
+    BitBlt(memory, 0, 0, bm.bmWidth, bm.bmHeight, source, 0, 0, SRCCOPY);
+    SelectObject(source, old);
+    DeleteDC(source);
+  }
+  HGDIOBJ oldFont = SelectObject(memory, UiFont());
+  SetBkMode(memory, TRANSPARENT);
+  for (const ui::LabelDesign& label : design_.labels) {
+    if (!label.foreColor || label.caption.empty())
+      continue;
+    RECT r = labelRect(label);
+    SetTextColor(memory, ToColorRef(*label.foreColor));
+    DrawTextW(memory, Widen(label.caption).c_str(), -1, &r,
+              DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+  }
+  SelectObject(memory, oldFont);
+
+  BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+  SelectObject(memory, oldCanvas);
+  DeleteObject(canvas);
+  DeleteDC(memory);
+  EndPaint(hwnd_, &ps);
+}
+
+}  // namespace win32

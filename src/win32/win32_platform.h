@@ -1,0 +1,32 @@
+// The runtime's platform over Win32: native windows, the thread's message
+// queue, the clocks and the message box.
+#pragma once
+
+#include <windows.h>
+
+#include "ui/platform.h"
+
+namespace win32 {
+
+class Win32Platform final : public ui::Platform {
+ public:
+  explicit Win32Platform(HINSTANCE instance);
+
+  HINSTANCE instance() const { return instance_; }
+
+  std::unique_ptr<ui::FormPeer> createPeer(ui::Form& form) override;
+  float timeOfDay() override;
+  double monotonic() override;
+  void processPendingEvents() override;
+  void sleepUntilEvent(double deadline) override;
+  void runEventLoop() override;
+  void quit() override;
+  void messageBox(std::string_view text, std::string_view title) override;
+  [[noreturn]] void fatal(std::string_view what, std::string_view title) override;
+
+ private:
+  HINSTANCE instance_;
+  double ticksPerSecond_;
+};
+
+}  // namespace win32
