@@ -19,6 +19,7 @@ ui::FormDesign MainWindowDesign() {
   d.name = "Form1";
   d.caption = "Form1";
   d.frame = ui::Frame::kNone;
+  d.taskbarButton = true;  // the one window the user works with
   d.clientWidth = 2175;
   d.clientHeight = 900;
   d.picture = ZOBLE_MAIN_PICTURE;
@@ -43,6 +44,7 @@ ui::FormDesign SplashWindowDesign() {
   d.name = "Form2";
   d.caption = "Form2";
   d.frame = ui::Frame::kNone;
+  d.position = ui::StartPosition::kCenterScreen;
   d.clientWidth = 2955;
   d.clientHeight = 2205;
   d.picture = ZOBLE_SPLASH_PICTURE;
@@ -84,6 +86,9 @@ Form1::Form1(WindowSet& set) : Form(set.host.runtime, MainWindowDesign()), set_(
   on("Label6", Event::kClick, [this] { Label6_Click(); });
   on("Label7", Event::kClick, [this] { Label7_Click(); });
   on("Timer1", Event::kTimer, [this] { Timer1_Timer(); });
+  // Closed by the system (Alt+F4, the taskbar): end the program as the close
+  // label does, so no hidden window is left running.
+  on("", Event::kClose, [this] { Label2_Click(); });
 }
 
 void Form1::Form_Load() {

@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <cstdlib>
+
 #include "console/resources.h"
 #include "win32/handles.h"
 #include "win32/text.h"
@@ -41,6 +43,20 @@ HFONT UiFont() {
 
 COLORREF ToColorRef(ui::Rgb c) {
   return RGB(c.r, c.g, c.b);
+}
+
+int Luminance(COLORREF c) {
+  return (GetRValue(c) * 299 + GetGValue(c) * 587 + GetBValue(c) * 114) / 1000;
+}
+
+// The window-text colour, unless the colour scheme makes it vanish on the
+// box's background (black caption text on Windows 10 and under Wine, say):
+// then black or white, whichever reads.
+COLORREF ReadableTextOn(COLORREF back) {
+  const COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
+  if (std::abs(Luminance(text) - Luminance(back)) >= 96)
+    return text;
+  return Luminance(back) < 128 ? RGB(255, 255, 255) : RGB(0, 0, 0);
 }
 
 }  // namespace
@@ -229,7 +245,7 @@ LRESULT FormWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       const int back =
           design_.textBoxes.empty() ? COLOR_WINDOW : design_.textBoxes[0].backSystemColor;
       HDC dc = HDC(wParam);
-      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+      SetTextColor(dc, ReadableTextOn(GetSysColor(back)));
       SetBkColor(dc, GetSysColor(back));
       return LRESULT(GetSysColorBrush(back));
     }
