@@ -389,6 +389,10 @@ class Session:
         self._programs.append(process)
         return process
 
+    def stop(self, process: WinProcess) -> None:
+        """Ends one program of the session by its process id."""
+        stop_process(process.popen, sig=signal.SIGKILL)
+
     def run_program(self, program: str | Path, *args: str, timeout: float = 30.0) -> ExitStatus:
         """Runs a Windows program to its end."""
         return self.start(program, *args).wait_exit(timeout)
