@@ -327,6 +327,82 @@ class HostSim(WinProcess):
 
 
 # ---------------------------------------------------------------------------
+# Windows on the display
+
+@dataclass
+class XWindow:
+    """A top-level X window as xwininfo reports it; Wine names each after
+    its Windows title."""
+    x: int
+    y: int
+    width: int
+    height: int
+    viewable: bool
+
+    def at(self, dx: int, dy: int) -> tuple[int, int]:
+        """A point given relative to the window's top-left corner."""
+        return self.x + dx, self.y + dy
+
+
+def query_window(title: str, env: dict) -> XWindow | None:
+    """The X window named `title` now, or None when there is none."""
+    try:
+        out = run(["xwininfo", "-name", title], env=env, timeout=30).decode()
+    except subprocess.CalledProcessError:
+        return None
+    fields = {}
+    for line in out.splitlines():
+        key, _, value = line.strip().partition(":")
+        fields[key] = value.strip()
+    return XWindow(int(fields["Absolute upper-left X"]), int(fields["Absolute upper-left Y"]),
+                   int(fields["Width"]), int(fields["Height"]),
+                   fields.get("Map State") == "IsViewable")
+
+
+class WindowWatch:
+    """Sleeps until the X server reports a change among the top-level windows
+    (xev on the root window's substructure), then looks again."""
+
+    def __init__(self, env: dict, log: Path):
+        self.env = env
+        self._errors = open(log, "wb")
+        self.popen = subprocess.Popen(["xev", "-root", "-event", "substructure"], env=env,
+                                      stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                      stderr=self._errors)
+        os.set_blocking(self.popen.stdout.fileno(), False)
+
+    def _drain(self, deadline: Deadline) -> bool:
+        """Sleeps until xev prints something or the deadline; reads it all."""
+        fd = self.popen.stdout.fileno()
+        if not wait_readable(fd, deadline):
+            return False
+        try:
+            if not os.read(fd, 65536):
+                raise RuntimeError("xev ended")
+        except BlockingIOError:
+            pass
+        return True
+
+    def wait(self, title: str, viewable: bool = True, timeout: float = 20.0) -> XWindow | None:
+        """The window once it is (or, with viewable=False, is no longer)
+        shown; None for a window that is gone altogether."""
+        deadline = Deadline(timeout)
+        while True:
+            window = query_window(title, self.env)
+            shown = window is not None and window.viewable
+            if shown == viewable:
+                return window
+            if not self._drain(deadline):
+                state = "shown" if viewable else "hidden"
+                raise TimeoutError(f"window {title!r} not {state} within {timeout} s")
+
+    def close(self) -> None:
+        stop_process(self.popen, sig=signal.SIGKILL)
+        self.popen.stdout.close()
+        self._errors.close()
+
+
+# ---------------------------------------------------------------------------
 # Sessions
 
 class Session:
@@ -342,6 +418,7 @@ class Session:
         self.xvfb: subprocess.Popen | None = None
         self.display = ""
         self._programs: list[WinProcess] = []
+        self._watch: WindowWatch | None = None
         self._wine_used = False
         self._closed = False
         try:
@@ -389,6 +466,15 @@ class Session:
         self._programs.append(process)
         return process
 
+    def wait_window(self, title: str, viewable: bool = True,
+                    timeout: float = 20.0) -> XWindow | None:
+        """Sleeps until the top-level window titled `title` is shown (or no
+        longer shown), and returns where it is."""
+        if self._watch is None:
+            # Started before the first look, so no change can slip between.
+            self._watch = WindowWatch(self.env, self.dir / "xev.log")
+        return self._watch.wait(title, viewable, timeout)
+
     def stop(self, process: WinProcess) -> None:
         """Ends one program of the session by its process id."""
         stop_process(process.popen, sig=signal.SIGKILL)
@@ -426,6 +512,8 @@ class Session:
             return
         self._closed = True
         try:
+            if self._watch:
+                self._watch.close()
             for program in reversed(self._programs):
                 # A Windows program has nothing to save here: SIGKILL is
                 # immediate, where Wine takes its time over SIGTERM.
