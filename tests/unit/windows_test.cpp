@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include "console/forms.h"
+#include "support/fake_client.h"
+#include "support/headless_platform.h"
+
+namespace {
+
+using fake::Call;
+using quil32::Hwnd;
+
+struct Program {
+  fake::FakeDesktop desktop;
+  fake::FakeClient client{desktop};
+  fake::Room room = client.addRoom("Lobby");
+  fake::HeadlessPlatform platform{desktop, 36000.25};
+  ui::Runtime runtime{platform, "zoble"};
+  console::WindowSet set{desktop, runtime};
+
+  Hwnd handleOf(const std::string& caption) { return desktop.findWindow("ZobleForm", caption); }
+};
+
+TEST(OwnWindows, SplashAndMainWindowJoinTheTopmostWindowsAsTheyLoad) {
+  Program p;
+  p.set.form2().show();
+  const Hwnd splash = p.handleOf("Form2");
+  EXPECT_EQ(p.desktop.journal(),
+            std::vector<Call>{fake::SetWindowPosCall(splash, quil32::kTopmost, 0, 0, 0, 0, 3)});
+
+  // The main window is topmost before its greeting, and shows only after it.
+  std::vector<bool> visibleAtLine;
+  p.desktop.onReceive(p.room.entry, [&](const Call& c) {
+    if (c.message == quil32::msg::kChar)
+      visibleAtLine.push_back(p.set.form1().visible());
+  });
+  p.desktop.clearJournal();
+  p.platform.clickAt(0, p.set.form2(), "");
+  p.platform.setHorizon(5);
+  p.runtime.run();
+  const Hwnd main = p.handleOf("Form1");
+  ASSERT_TRUE(main);
+  EXPECT_EQ(p.desktop.journal().front(),
+            fake::SetWindowPosCall(main, quil32::kTopmost, 0, 0, 0, 0, 3));
+  EXPECT_EQ(visibleAtLine, (std::vector<bool>{false, false}));
+  EXPECT_TRUE(p.set.form1().visible());
+  EXPECT_FALSE(p.set.form2().visible());
+  EXPECT_TRUE(p.set.form2().loaded()) << "the splash stays loaded, hidden";
+}
+
+TEST(OwnWindows, DragStripHandsTheMainWindowToTheSystemMove) {
+  Program p;
+  p.set.form2().show();
+  p.set.form1().show();
+  p.desktop.clearJournal();
+  p.set.form1().raise(ui::Event::kClick, "Label5");
+  const Hwnd main = p.handleOf("Form1");
+  EXPECT_EQ(
+      p.desktop.journal(),
+      (std::vector<Call>{fake::ReleaseCaptureCall(p.platform.now()),
+                         fake::Sent(main, quil32::msg::kSysCommand, 0xF012, 0, p.platform.now())}));
+}
+
+}  // namespace
