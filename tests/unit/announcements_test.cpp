@@ -3,9 +3,7 @@
 #include <algorithm>
 
 #include "console/announcements.h"
-#include "console/forms.h"
-#include "support/fake_client.h"
-#include "support/headless_platform.h"
+#include "support/program.h"
 
 namespace {
 
@@ -41,26 +39,7 @@ Journal Lines(Hwnd entry, std::vector<std::pair<std::string, double>> lines) {
   return j;
 }
 
-// The program with a chat room open; the clock starts a quarter past a whole
-// second, so the first pause lasts 0.75 s and the ones after it 1 s.
-struct Program {
-  fake::FakeDesktop desktop;
-  fake::FakeClient client{desktop};
-  fake::Room room = client.addRoom("Lobby");
-  fake::HeadlessPlatform platform{desktop, 36000.25};
-  ui::Runtime runtime{platform, "zoble"};
-  console::WindowSet set{desktop, runtime};
-  console::Host& host = set.host;
-
-  // Shows the main window as the splash click does, then forgets what its
-  // load posted and restarts the clock's count.
-  console::Form1& mainWindow() {
-    set.form2().show();
-    set.form1().show();
-    desktop.clearJournal();
-    return set.form1();
-  }
-};
+using fake::Program;
 
 TEST(Lines, LengthsAndMarksAreExact) {
   EXPECT_EQ(kPrefix.size(), 45u);

@@ -1,24 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "console/forms.h"
-#include "support/fake_client.h"
-#include "support/headless_platform.h"
+#include "support/program.h"
 
 namespace {
 
 using fake::Call;
 using quil32::Hwnd;
 
-struct Program {
-  fake::FakeDesktop desktop;
-  fake::FakeClient client{desktop};
-  fake::Room room = client.addRoom("Lobby");
-  fake::HeadlessPlatform platform{desktop, 36000.25};
-  ui::Runtime runtime{platform, "zoble"};
-  console::WindowSet set{desktop, runtime};
-
-  Hwnd handleOf(const std::string& caption) { return desktop.findWindow("ZobleForm", caption); }
-};
+using fake::Program;
 
 TEST(OwnWindows, SplashAndMainWindowJoinTheTopmostWindowsAsTheyLoad) {
   Program p;
@@ -49,10 +38,7 @@ TEST(OwnWindows, SplashAndMainWindowJoinTheTopmostWindowsAsTheyLoad) {
 
 TEST(OwnWindows, DragStripHandsTheMainWindowToTheSystemMove) {
   Program p;
-  p.set.form2().show();
-  p.set.form1().show();
-  p.desktop.clearJournal();
-  p.set.form1().raise(ui::Event::kClick, "Label5");
+  p.mainWindow().raise(ui::Event::kClick, "Label5");
   const Hwnd main = p.handleOf("Form1");
   EXPECT_EQ(
       p.desktop.journal(),
