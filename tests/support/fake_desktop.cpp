@@ -74,7 +74,7 @@ void PrintTo(const Call& c, std::ostream* os) {
   *os << "}";
 }
 
-FakeDesktop::FakeDesktop() : clock_([] { return 0.0; }) {}
+FakeDesktop::FakeDesktop() : clock_([] { return 0.0; }), codePage_{ToCp1252, FromCp1252} {}
 
 std::vector<Hwnd>& FakeDesktop::siblingsOf(Hwnd parent) {
   return parent ? windows_.at(parent.value).children : topLevel_;
@@ -171,8 +171,8 @@ bool FakeDesktop::sendMessage(Hwnd window, std::uint32_t message, std::uintptr_t
 }
 
 bool FakeDesktop::sendText(Hwnd window, std::string& text) {
-  const std::string ansi = ToCp1252(text);
-  text = FromCp1252(ansi);
+  const std::string ansi = codePage_.toAnsi(text);
+  text = codePage_.fromAnsi(ansi);
   return deliver(SetText(window, ansi, clock_()));
 }
 

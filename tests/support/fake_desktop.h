@@ -44,9 +44,15 @@ Call ReleaseCaptureCall(double at = 0);
 // Prints a call readably, so a failed table comparison shows what differs.
 void PrintTo(const Call& call, std::ostream* os);
 
+// The system ANSI code page: UTF-8 to ANSI bytes and back.
+struct CodePage {
+  std::function<std::string(std::string_view)> toAnsi;
+  std::function<std::string(std::string_view)> fromAnsi;
+};
+
 class FakeDesktop final : public quil32::WindowAccess {
  public:
-  FakeDesktop();
+  FakeDesktop();  // code page 1252
 
   // Creates a window behind its existing siblings (as child windows are
   // created); parent 0 makes a top-level window.
@@ -60,6 +66,7 @@ class FakeDesktop final : public quil32::WindowAccess {
   // has it; this is how a test makes a window act (a dialog appearing, say).
   void onReceive(Hwnd window, std::function<void(const Call&)> action);
   void setClock(std::function<double()> clock) { clock_ = std::move(clock); }
+  void setCodePage(CodePage codePage) { codePage_ = std::move(codePage); }
 
   bool exists(Hwnd window) const { return windows_.count(window.value) != 0; }
   const std::string& textOf(Hwnd window) const { return windows_.at(window.value).text; }
@@ -98,6 +105,7 @@ class FakeDesktop final : public quil32::WindowAccess {
   std::vector<Hwnd> topLevel_;  // front first
   std::vector<Call> journal_;
   std::function<double()> clock_;
+  CodePage codePage_;
   std::uint32_t next_ = 0x10010;
 };
 
