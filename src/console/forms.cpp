@@ -140,9 +140,19 @@ void Form2::Form_Click() {
 }
 
 Form3::Form3(WindowSet& set) : Form(set.host.runtime, MenuHolderDesign()), set_(set) {
+  on("on", Event::kClick, [this] { on_Click(); });
+  on("off", Event::kClick, [this] { off_Click(); });
   on("about", Event::kClick, [this] { about_Click(); });
   on("contact", Event::kClick, [this] { contact_Click(); });
   on("exit", Event::kClick, [this] { exit_Click(); });
+}
+
+void Form3::on_Click() {
+  quil32::SetInstantMessagesOn(set_.host.windows, set_.host.runtime);
+}
+
+void Form3::off_Click() {
+  quil32::SetInstantMessagesOff(set_.host.windows, set_.host.runtime);
 }
 
 void Form3::about_Click() {

@@ -46,6 +46,8 @@ class Form3 : public ui::Form {
   explicit Form3(WindowSet& set);
 
  private:
+  void on_Click();
+  void off_Click();
   void about_Click();
   void contact_Click();
   void exit_Click();

@@ -24,6 +24,22 @@ Hwnd FindChatWindow(WindowAccess& windows);
 // and back.
 void SendChatLine(WindowAccess& windows, std::string& text);
 
+// Types a keyword into the client's toolbar keyword box and confirms it, as
+// the user would. Nothing is sent when the box is not found inside the client.
+void GoToKeyword(WindowAccess& windows, std::string& keyword);
+
+// Opens the client's instant-message window for `screenName` through the
+// keyword box, types `message` there, clicks its send icon and deals with the
+// client's answer. Both waits pump the program's events and end after a
+// bound; nothing is reported.
+void SendInstantMessage(WindowAccess& windows, ui::Runtime& runtime, const std::string& screenName,
+                        std::string& message);
+
+// The client's special instant messages that switch the user's instant
+// messages off and on.
+void SetInstantMessagesOff(WindowAccess& windows, ui::Runtime& runtime);
+void SetInstantMessagesOn(WindowAccess& windows, ui::Runtime& runtime);
+
 // The pause between the lines of an announcement. It starts from the time of
 // day rounded to the nearest whole second, so a wait of 1 lasts from half a
 // second to a second and a half. The program's windows keep answering

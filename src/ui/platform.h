@@ -29,6 +29,14 @@ class FormPeer {
   virtual std::string popupMenu(std::string_view menu) = 0;
 };
 
+// While it lives, changes among other programs' windows (one created,
+// destroyed, shown, hidden or renamed) wake sleepUntilEvent, so a wait for a
+// foreign window sleeps instead of looking again and again.
+class DesktopWatch {
+ public:
+  virtual ~DesktopWatch() = default;
+};
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -46,6 +54,7 @@ class Platform {
   virtual void processPendingEvents() = 0;
   // Sleeps until an event is pending or monotonic() reaches the deadline.
   virtual void sleepUntilEvent(double deadline) = 0;
+  virtual std::unique_ptr<DesktopWatch> watchDesktop() = 0;
   // The top-level event loop; returns once quit() has been called.
   virtual void runEventLoop() = 0;
   virtual void quit() = 0;

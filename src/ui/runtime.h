@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,7 @@ class Runtime {
   // Runs the handlers of all pending events, as a pause does between lines.
   void doEvents();
   void sleepUntilEvent(double deadline) { platform_.sleepUntilEvent(deadline); }
+  std::unique_ptr<DesktopWatch> watchDesktop() { return platform_.watchDesktop(); }
   void messageBox(std::string_view text);
 
   // Every event handler runs through here: nothing runs once the program has

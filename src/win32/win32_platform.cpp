@@ -14,6 +14,23 @@ void Dispatch(MSG& m) {
   DispatchMessageW(&m);
 }
 
+// An out-of-context WinEvent hook: each event arrives in this thread's queue,
+// which is all it is for. The callback itself has nothing to do.
+class WinEventWatch final : public ui::DesktopWatch {
+ public:
+  WinEventWatch()
+      : hook_(SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_NAMECHANGE, nullptr, &OnEvent, 0, 0,
+                              WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS)) {}
+  ~WinEventWatch() override {
+    if (hook_)
+      UnhookWinEvent(hook_);
+  }
+
+ private:
+  static void CALLBACK OnEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {}
+  HWINEVENTHOOK hook_;
+};
+
 }  // namespace
 
 Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance) {
@@ -57,6 +74,10 @@ void Win32Platform::sleepUntilEvent(double deadline) {
   const auto ms = DWORD(std::ceil(remaining * 1000));
   // Wakes for anything in the queue, including input already looked at.
   MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
+std::unique_ptr<ui::DesktopWatch> Win32Platform::watchDesktop() {
+  return std::make_unique<WinEventWatch>();
 }
 
 void Win32Platform::runEventLoop() {

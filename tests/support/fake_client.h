@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "support/fake_desktop.h"
 
@@ -11,6 +12,12 @@ struct Room {
   Hwnd window;
   Hwnd transcript;
   Hwnd entry;  // 0 in a room with a single rich-text child
+};
+
+struct ImWindow {
+  Hwnd window;
+  Hwnd entry;
+  std::vector<Hwnd> icons;  // in Z order
 };
 
 class FakeClient {
@@ -23,8 +30,13 @@ class FakeClient {
   Room addRoomWithOneRichText(const std::string& title);
   // An inner window with every child class of a room but `missingClass`.
   Room addRoomLike(const std::string& title, const std::string& missingClass);
+  // The instant-message window, in front of the other inner windows.
+  ImWindow addImWindow(int icons);
+  // The answer dialog, a top-level window; `button` gives it its button.
+  Hwnd addDialog(bool button = true);
 
   Hwnd frame;
+  Hwnd keywordBox;  // the toolbar's "Edit"
   Hwnd area;
 
  private:

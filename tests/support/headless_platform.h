@@ -53,6 +53,10 @@ class HeadlessPlatform final : public ui::Platform {
   double monotonic() override { return now_; }
   void processPendingEvents() override;
   void sleepUntilEvent(double deadline) override;
+  // Foreign windows change only in scheduled events, which wake a sleep anyway.
+  std::unique_ptr<ui::DesktopWatch> watchDesktop() override {
+    return std::make_unique<ui::DesktopWatch>();
+  }
   void runEventLoop() override;
   void quit() override { quit_ = true; }
   void messageBox(std::string_view text, std::string_view title) override;

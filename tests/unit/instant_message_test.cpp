@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include "driver/quil32.h"
+#include "support/program.h"
+
+namespace {
+
+using fake::Call;
+using fake::Posted;
+using fake::Sent;
+using fake::SetText;
+using quil32::Hwnd;
+using quil32::kEnter;
+using quil32::kSpace;
+namespace msg = quil32::msg;
+using Journal = std::vector<Call>;
+
+// What the client does after the send icon is clicked.
+enum class Outcome { kCloses, kDialog, kDialogWithoutButton, kNothing };
+
+// The client's side: Enter in the keyword box opens the instant-message
+// window a moment later; a click on any of its icons brings the outcome.
+class InstantMessage : public testing::Test {
+ protected:
+  void clientAnswers(int icons, Outcome outcome) {
+    p.desktop.onReceive(p.client.keywordBox, [=, this](const Call& c) {
+      if (c.message != msg::kChar || c.wParam != kEnter)
+        return;
+      p.platform.at(p.platform.now() + 0.3, [=, this] {
+        im = p.client.addImWindow(icons);
+        for (const Hwnd icon : im.icons) {
+          p.desktop.onReceive(icon, [=, this](const Call& click) {
+            if (click.message == msg::kLButtonUp) {
+              p.platform.at(p.platform.now() + 0.2, [=, this] { answer(outcome); });
+            }
+          });
+        }
+      });
+    });
+  }
+
+  void answer(Outcome outcome) {
+    if (outcome == Outcome::kCloses)
+      p.desktop.remove(im.window);
+    if (outcome == Outcome::kDialog)
+      dialog = p.client.addDialog();
+    if (outcome == Outcome::kDialogWithoutButton)
+      dialog = p.client.addDialog(false);
+  }
+
+  Journal keyword(const std::string& name, double at = 0) {
+    const Hwnd box = p.client.keywordBox;
+    return {SetText(box, "aol://9293:" + name, at), Sent(box, msg::kChar, kSpace, 0, at),
+            Sent(box, msg::kChar, kEnter, 0, at)};
+  }
+
+  Journal typedAndSent(Hwnd icon, double at) {
+    return {SetText(im.entry, "=)", at), Sent(icon, msg::kLButtonDown, 0, 0, at),
+            Sent(icon, msg::kLButtonUp, 0, 0, at)};
+  }
+
+  static Journal join(std::initializer_list<Journal> parts) {
+    Journal all;
+    for (const Journal& part : parts)
+      all.insert(all.end(), part.begin(), part.end());
+    return all;
+  }
+
+  fake::Program p;
+  fake::ImWindow im;
+  Hwnd dialog;
+};
+
+TEST_F(InstantMessage, OffTypesTheKeywordThenTheMessageAndClicksTheNinthIcon) {
+  clientAnswers(12, Outcome::kCloses);
+  quil32::SetInstantMessagesOff(p.desktop, p.runtime);
+  // The window closed by itself: nothing more is sent.
+  EXPECT_EQ(p.desktop.journal(), join({keyword("$IM_OFF"), typedAndSent(im.icons[8], 0.3)}));
+  EXPECT_DOUBLE_EQ(p.platform.now(), 0.5);
+}
+
+TEST_F(InstantMessage, ADialogIsAnsweredWithASpaceAndTheWindowToldToClose) {
+  clientAnswers(9, Outcome::kDialog);
+  quil32::SetInstantMessagesOn(p.desktop, p.runtime);
+  const Hwnd button = p.desktop.findWindowEx(dialog, {}, "Button", std::nullopt);
+  EXPECT_EQ(p.desktop.journal(), join({keyword("$IM_ON"),
+                                       typedAndSent(im.icons[8], 0.3),
+                                       {Posted(button, msg::kKeyDown, kSpace, 0, 0.5),
+                                        Posted(button, msg::kKeyUp, kSpace, 0, 0.5),
+                                        Posted(im.window, msg::kClose, 0, 0, 0.5)}}));
+}
+
+TEST_F(InstantMessage, ADialogWithoutAButtonGetsNoKeysButTheWindowIsStillClosed) {
+  clientAnswers(9, Outcome::kDialogWithoutButton);
+  quil32::SetInstantMessagesOff(p.desktop, p.runtime);
+  EXPECT_EQ(p.desktop.journal(), join({keyword("$IM_OFF"),
+                                       typedAndSent(im.icons[8], 0.3),
+                                       {Posted(im.window, msg::kClose, 0, 0, 0.5)}}));
+}
+
+// The send icon is where a walk of nine steps over the "_AOL_Icon" children
+// ends; a step after one that found nothing starts over from the first.
+struct IconWalk {
+  int icons;
+  int clicked;  // index of the icon clicked; -1: the walk ends on nothing
+};
+
+class SendIconWalk : public InstantMessage, public testing::WithParamInterface<IconWalk> {};
+
+TEST_P(SendIconWalk, ClicksWhereTheNinthStepEnds) {
+  const auto [icons, clicked] = GetParam();
+  clientAnswers(icons, Outcome::kCloses);
+  quil32::SetInstantMessagesOff(p.desktop, p.runtime);
+  if (clicked >= 0) {
+    EXPECT_EQ(p.desktop.journal(),
+              join({keyword("$IM_OFF"), typedAndSent(im.icons[size_t(clicked)], 0.3)}));
+  } else {
+    // No send icon ever: the wait gives up after its bound, having typed nothing.
+    EXPECT_EQ(p.desktop.journal(), keyword("$IM_OFF"));
+    EXPECT_DOUBLE_EQ(p.platform.now(), 15);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(IconCounts, SendIconWalk,
+                         testing::Values(IconWalk{10, 8}, IconWalk{3, 0},  // 1 2 3 _ 1 2 3 _ 1
+                                         IconWalk{5, 2},                   // 1..5 _ 1 2 3
+                                         IconWalk{0, -1}, IconWalk{2, -1}, IconWalk{8, -1}));
+
+TEST_F(InstantMessage, BothWaitsEndAfterTheirBound) {
+  // The client never opens the window: only the keyword was typed.
+  quil32::SetInstantMessagesOff(p.desktop, p.runtime);
+  EXPECT_EQ(p.desktop.journal(), keyword("$IM_OFF"));
+  EXPECT_DOUBLE_EQ(p.platform.now(), 15);
+
+  // The window opens but neither closes nor brings a dialog after the send:
+  // it is left as it is, nothing is posted.
+  p.desktop.clearJournal();
+  clientAnswers(9, Outcome::kNothing);
+  quil32::SetInstantMessagesOff(p.desktop, p.runtime);
+  EXPECT_EQ(p.desktop.journal(), join({keyword("$IM_OFF", 15), typedAndSent(im.icons[8], 15.3)}));
+  EXPECT_DOUBLE_EQ(p.platform.now(), 30.3);
+}
+
+TEST_F(InstantMessage, NothingIsTypedAnywhereWithoutTheClient) {
+  // Another program's top-level edit and lookalike windows stand by.
+  fake::FakeDesktop desktop;
+  desktop.add({}, "Edit");
+  desktop.add({}, "AOL Child", "Send Instant Message");
+  fake::HeadlessPlatform platform(desktop, 100);
+  ui::Runtime runtime(platform, "zoble");
+  quil32::SetInstantMessagesOff(desktop, runtime);
+  EXPECT_EQ(desktop.journal(), Journal{});
+  EXPECT_EQ(platform.now(), 0) << "nothing to wait for";
+}
+
+}  // namespace
