@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <optional>
 
 #include "driver/quil32.h"
 #include "ui/runtime.h"
@@ -17,23 +18,39 @@ constexpr std::string_view kImIcon = "_AOL_Icon";
 // The client has this long to open the instant-message window, and then to
 // answer the send; the user has no way to cancel either wait.
 constexpr double kWaitBound = 15;
+// The client builds a window one child at a time, and another program sees
+// every step: a window is acted on only once it has looked the same for this
+// long. A half-built instant-message window would have its walk to the send
+// icon wrap around onto the wrong icon.
+constexpr double kSettle = 0.2;
 // Foreign windows coming and going wake a wait; this only backs that up.
 constexpr double kLookAgainAfter = 1;
 
-// Pumps the program's events and looks again until `found` holds or the
-// bound has passed; sleeps between looks. False when it gave up.
-template <class Found>
-bool WaitFor(ui::Runtime& runtime, Found found) {
+// Pumps the program's events and looks at the client's windows again until
+// `look` gives a state that `done` accepts and that has stayed the same for
+// a moment, or until the bound has passed (then nothing). Sleeps until the
+// next event between looks.
+template <class Look, class Done>
+auto WaitUntilSettled(ui::Runtime& runtime, Look look, Done done)
+    -> std::optional<decltype(look())> {
   const auto watch = runtime.watchDesktop();
   const double deadline = runtime.monotonic() + kWaitBound;
+  std::optional<decltype(look())> last;
+  double settledAt = 0;
   for (;;) {
     runtime.doEvents();
-    if (found())
-      return true;
+    const auto state = look();
     const double now = runtime.monotonic();
+    if (state != last) {
+      last = state;
+      settledAt = now + kSettle;
+    }
+    if (done(state) && now >= settledAt)
+      return state;
     if (now >= deadline)
-      return false;
-    runtime.sleepUntilEvent(std::min(deadline, now + kLookAgainAfter));
+      return std::nullopt;
+    const double wake = done(state) ? settledAt : now + kLookAgainAfter;
+    runtime.sleepUntilEvent(std::min(deadline, wake));
   }
 }
 
@@ -79,36 +96,48 @@ void SendInstantMessage(WindowAccess& windows, ui::Runtime& runtime, const std::
   keyword += screenName;
   GoToKeyword(windows, keyword);
 
-  Hwnd im, entry, send;
-  const bool opened = WaitFor(runtime, [&] {
-    im = findImWindow();
-    entry = im ? windows.findWindowEx(im, {}, "RICHCNTL") : Hwnd{};
-    send = im ? SendIcon(windows, im) : Hwnd{};
-    return im && entry && send;
-  });
+  struct ImWindow {
+    Hwnd im, entry, send;
+    bool operator==(const ImWindow&) const = default;
+  };
+  const auto opened = WaitUntilSettled(
+      runtime,
+      [&] {
+        const Hwnd im = findImWindow();
+        if (!im)
+          return ImWindow{};
+        return ImWindow{im, windows.findWindowEx(im, {}, "RICHCNTL"), SendIcon(windows, im)};
+      },
+      [](const ImWindow& w) { return w.im && w.entry && w.send; });
   if (!opened)
     return;
 
-  if (!windows.sendText(entry, message))
+  if (!windows.sendText(opened->entry, message))
     return;
-  windows.sendMessage(send, msg::kLButtonDown, 0, 0);
-  windows.sendMessage(send, msg::kLButtonUp, 0, 0);
+  windows.sendMessage(opened->send, msg::kLButtonDown, 0, 0);
+  windows.sendMessage(opened->send, msg::kLButtonUp, 0, 0);
 
   // The client answers with a dialog, or closes the window itself.
-  Hwnd dialog;
-  WaitFor(runtime, [&] {
-    dialog = windows.findWindow("#32770", "America Online");
-    im = findImWindow();
-    return dialog || !im;
-  });
-  if (!dialog)
+  struct Outcome {
+    Hwnd dialog, button, im;
+    bool operator==(const Outcome&) const = default;
+  };
+  const auto outcome = WaitUntilSettled(
+      runtime,
+      [&] {
+        const Hwnd dialog = windows.findWindow("#32770", "America Online");
+        const Hwnd button = dialog ? windows.findWindowEx(dialog, {}, "Button") : Hwnd{};
+        return Outcome{dialog, button, findImWindow()};
+      },
+      [](const Outcome& o) { return o.dialog || !o.im; });
+  if (!outcome || !outcome->dialog)
     return;
-  if (const Hwnd button = windows.findWindowEx(dialog, {}, "Button")) {
-    windows.postMessage(button, msg::kKeyDown, kSpace, 0);
-    windows.postMessage(button, msg::kKeyUp, kSpace, 0);
+  if (outcome->button) {
+    windows.postMessage(outcome->button, msg::kKeyDown, kSpace, 0);
+    windows.postMessage(outcome->button, msg::kKeyUp, kSpace, 0);
   }
-  if (im)
-    windows.postMessage(im, msg::kClose, 0, 0);
+  if (outcome->im)
+    windows.postMessage(outcome->im, msg::kClose, 0, 0);
 }
 
 void SetInstantMessagesOff(WindowAccess& windows, ui::Runtime& runtime) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <ostream>
 
 #include "support/code_page.h"
@@ -19,6 +20,13 @@ bool SameName(std::string_view a, std::string_view b) {
 }
 
 }  // namespace
+
+bool operator==(const Call& a, const Call& b) {
+  return a.kind == b.kind && a.window == b.window && a.message == b.message &&
+         a.wParam == b.wParam && a.lParam == b.lParam && a.text == b.text &&
+         a.insertAfter == b.insertAfter && a.x == b.x && a.y == b.y && a.cx == b.cx &&
+         a.cy == b.cy && a.flags == b.flags && std::abs(a.at - b.at) < 1e-9;
+}
 
 Call SetText(Hwnd w, std::string ansi, double at) {
   Call c = Sent(w, quil32::msg::kSetText, 0, 0, at);

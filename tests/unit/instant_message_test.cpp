@@ -75,8 +75,9 @@ TEST_F(InstantMessage, OffTypesTheKeywordThenTheMessageAndClicksTheNinthIcon) {
   clientAnswers(12, Outcome::kCloses);
   quil32::SetInstantMessagesOff(p.desktop, p.runtime);
   // The window closed by itself: nothing more is sent.
-  EXPECT_EQ(p.desktop.journal(), join({keyword("$IM_OFF"), typedAndSent(im.icons[8], 0.3)}));
-  EXPECT_DOUBLE_EQ(p.platform.now(), 0.5);
+  // The window is acted on once it has looked the same for 0.2 s.
+  EXPECT_EQ(p.desktop.journal(), join({keyword("$IM_OFF"), typedAndSent(im.icons[8], 0.5)}));
+  EXPECT_DOUBLE_EQ(p.platform.now(), 0.9);
 }
 
 TEST_F(InstantMessage, ADialogIsAnsweredWithASpaceAndTheWindowToldToClose) {
@@ -84,18 +85,18 @@ TEST_F(InstantMessage, ADialogIsAnsweredWithASpaceAndTheWindowToldToClose) {
   quil32::SetInstantMessagesOn(p.desktop, p.runtime);
   const Hwnd button = p.desktop.findWindowEx(dialog, {}, "Button", std::nullopt);
   EXPECT_EQ(p.desktop.journal(), join({keyword("$IM_ON"),
-                                       typedAndSent(im.icons[8], 0.3),
-                                       {Posted(button, msg::kKeyDown, kSpace, 0, 0.5),
-                                        Posted(button, msg::kKeyUp, kSpace, 0, 0.5),
-                                        Posted(im.window, msg::kClose, 0, 0, 0.5)}}));
+                                       typedAndSent(im.icons[8], 0.5),
+                                       {Posted(button, msg::kKeyDown, kSpace, 0, 0.9),
+                                        Posted(button, msg::kKeyUp, kSpace, 0, 0.9),
+                                        Posted(im.window, msg::kClose, 0, 0, 0.9)}}));
 }
 
 TEST_F(InstantMessage, ADialogWithoutAButtonGetsNoKeysButTheWindowIsStillClosed) {
   clientAnswers(9, Outcome::kDialogWithoutButton);
   quil32::SetInstantMessagesOff(p.desktop, p.runtime);
   EXPECT_EQ(p.desktop.journal(), join({keyword("$IM_OFF"),
-                                       typedAndSent(im.icons[8], 0.3),
-                                       {Posted(im.window, msg::kClose, 0, 0, 0.5)}}));
+                                       typedAndSent(im.icons[8], 0.5),
+                                       {Posted(im.window, msg::kClose, 0, 0, 0.9)}}));
 }
 
 // The send icon is where a walk of nine steps over the "_AOL_Icon" children
@@ -113,7 +114,7 @@ TEST_P(SendIconWalk, ClicksWhereTheNinthStepEnds) {
   quil32::SetInstantMessagesOff(p.desktop, p.runtime);
   if (clicked >= 0) {
     EXPECT_EQ(p.desktop.journal(),
-              join({keyword("$IM_OFF"), typedAndSent(im.icons[size_t(clicked)], 0.3)}));
+              join({keyword("$IM_OFF"), typedAndSent(im.icons[size_t(clicked)], 0.5)}));
   } else {
     // No send icon ever: the wait gives up after its bound, having typed nothing.
     EXPECT_EQ(p.desktop.journal(), keyword("$IM_OFF"));
@@ -126,6 +127,24 @@ INSTANTIATE_TEST_SUITE_P(IconCounts, SendIconWalk,
                                          IconWalk{5, 2},                   // 1..5 _ 1 2 3
                                          IconWalk{0, -1}, IconWalk{2, -1}, IconWalk{8, -1}));
 
+TEST_F(InstantMessage, AWindowStillBeingBuiltIsNotClickedUntilItIsWhole) {
+  // The client adds the icons one by one: a walk over the first few would
+  // wrap around onto the first icon.
+  p.desktop.onReceive(p.client.keywordBox, [this](const Call& c) {
+    if (c.message != msg::kChar || c.wParam != kEnter)
+      return;
+    p.platform.at(0.3, [this] { im = p.client.addImWindow(1); });
+    for (int i = 1; i < 10; ++i) {
+      p.platform.at(0.3 + 0.05 * i,
+                    [this] { im.icons.push_back(p.desktop.add(im.window, "_AOL_Icon")); });
+    }
+  });
+  quil32::SetInstantMessagesOff(p.desktop, p.runtime);
+  ASSERT_EQ(im.icons.size(), 10u);
+  EXPECT_EQ(p.desktop.journalOf(im.icons[8]).size(), 2u);
+  EXPECT_EQ(p.desktop.journalOf(im.icons[0]).size(), 0u);
+}
+
 TEST_F(InstantMessage, BothWaitsEndAfterTheirBound) {
   // The client never opens the window: only the keyword was typed.
   quil32::SetInstantMessagesOff(p.desktop, p.runtime);
@@ -137,8 +156,8 @@ TEST_F(InstantMessage, BothWaitsEndAfterTheirBound) {
   p.desktop.clearJournal();
   clientAnswers(9, Outcome::kNothing);
   quil32::SetInstantMessagesOff(p.desktop, p.runtime);
-  EXPECT_EQ(p.desktop.journal(), join({keyword("$IM_OFF", 15), typedAndSent(im.icons[8], 15.3)}));
-  EXPECT_DOUBLE_EQ(p.platform.now(), 30.3);
+  EXPECT_EQ(p.desktop.journal(), join({keyword("$IM_OFF", 15), typedAndSent(im.icons[8], 15.5)}));
+  EXPECT_DOUBLE_EQ(p.platform.now(), 30.5);
 }
 
 TEST_F(InstantMessage, NothingIsTypedAnywhereWithoutTheClient) {
