@@ -291,6 +291,12 @@ class RecordStream:
             if not self._read(deadline):
                 raise TimeoutError(self._story(f"no such record within {timeout} s"))
 
+    def take_available(self) -> list[Record]:
+        """All records, with whatever the writer has flushed so far; does not wait."""
+        while self._read(Deadline(0)):
+            pass
+        return self.records
+
     def read_to_end(self, timeout: float = 10.0) -> list[Record]:
         """All records, once the writer has closed its end."""
         deadline = Deadline(timeout)
@@ -325,6 +331,9 @@ class HostSim(WinProcess):
     def read_to_end(self, timeout: float = 10.0) -> list[Record]:
         return self.stream.read_to_end(timeout)
 
+    def take_available(self) -> list[Record]:
+        return self.stream.take_available()
+
 
 # ---------------------------------------------------------------------------
 # Windows on the display
@@ -344,19 +353,38 @@ class XWindow:
         return self.x + dx, self.y + dy
 
 
+def query_popup(env: dict) -> XWindow | None:
+    """The shown top-level window without a name bigger than a few pixels
+    (an open popup menu), or None."""
+    out = run(["xwininfo", "-root", "-children"], env=env, timeout=30).decode()
+    for line in out.splitlines():
+        parts = line.split()
+        if len(parts) < 4 or not parts[0].startswith("0x") or "(has no name)" not in line:
+            continue
+        info = run(["xwininfo", "-id", parts[0]], env=env, timeout=30).decode()
+        window = parse_window(info)
+        if window.viewable and window.width > 8 and window.height > 8:
+            return window
+    return None
+
+
+def parse_window(xwininfo: str) -> XWindow:
+    fields = {}
+    for line in xwininfo.splitlines():
+        key, _, value = line.strip().partition(":")
+        fields[key] = value.strip()
+    return XWindow(int(fields["Absolute upper-left X"]), int(fields["Absolute upper-left Y"]),
+                   int(fields["Width"]), int(fields["Height"]),
+                   fields.get("Map State") == "IsViewable")
+
+
 def query_window(title: str, env: dict) -> XWindow | None:
     """The X window named `title` now, or None when there is none."""
     try:
         out = run(["xwininfo", "-name", title], env=env, timeout=30).decode()
     except subprocess.CalledProcessError:
         return None
-    fields = {}
-    for line in out.splitlines():
-        key, _, value = line.strip().partition(":")
-        fields[key] = value.strip()
-    return XWindow(int(fields["Absolute upper-left X"]), int(fields["Absolute upper-left Y"]),
-                   int(fields["Width"]), int(fields["Height"]),
-                   fields.get("Map State") == "IsViewable")
+    return parse_window(out)
 
 
 class WindowWatch:
@@ -383,18 +411,17 @@ class WindowWatch:
             pass
         return True
 
-    def wait(self, title: str, viewable: bool = True, timeout: float = 20.0) -> XWindow | None:
-        """The window once it is (or, with viewable=False, is no longer)
-        shown; None for a window that is gone altogether."""
+    def wait(self, title: str | None, condition: Callable[[XWindow | None], bool],
+             timeout: float = 20.0, what: str = "as awaited") -> XWindow | None:
+        """Looks at the window titled `title` (None: the open popup menu)
+        after every change on the display until `condition` holds for it."""
         deadline = Deadline(timeout)
         while True:
-            window = query_window(title, self.env)
-            shown = window is not None and window.viewable
-            if shown == viewable:
+            window = query_popup(self.env) if title is None else query_window(title, self.env)
+            if condition(window):
                 return window
             if not self._drain(deadline):
-                state = "shown" if viewable else "hidden"
-                raise TimeoutError(f"window {title!r} not {state} within {timeout} s")
+                raise TimeoutError(f"window {title or 'popup'!r} not {what} within {timeout} s")
 
     def close(self) -> None:
         stop_process(self.popen, sig=signal.SIGKILL)
@@ -466,14 +493,25 @@ class Session:
         self._programs.append(process)
         return process
 
-    def wait_window(self, title: str, viewable: bool = True,
+    def wait_window(self, title: str | None, viewable: bool = True,
                     timeout: float = 20.0) -> XWindow | None:
-        """Sleeps until the top-level window titled `title` is shown (or no
-        longer shown), and returns where it is."""
+        """Sleeps until the top-level window titled `title` (None: a popup
+        menu) is shown, or no longer shown, and returns where it is."""
+        def shown(window: XWindow | None) -> bool:
+            return (window is not None and window.viewable) == viewable
+        return self.watch().wait(title, shown, timeout, "shown" if viewable else "hidden")
+
+    def wait_window_moved(self, title: str, origin: XWindow, timeout: float = 20.0) -> XWindow:
+        """Sleeps until the window titled `title` stands elsewhere than `origin`."""
+        def moved(window: XWindow | None) -> bool:
+            return window is not None and (window.x, window.y) != (origin.x, origin.y)
+        return self.watch().wait(title, moved, timeout, "moved")
+
+    def watch(self) -> WindowWatch:
         if self._watch is None:
             # Started before the first look, so no change can slip between.
             self._watch = WindowWatch(self.env, self.dir / "xev.log")
-        return self._watch.wait(title, viewable, timeout)
+        return self._watch
 
     def stop(self, process: WinProcess) -> None:
         """Ends one program of the session by its process id."""
