@@ -23,6 +23,8 @@ STOP = (50, 48)
 ADVERT = (90, 48)
 REASON_BOX = (60, 25)
 CLOSE = (135, 8)
+OPTIONS = (125, 48)
+MENU_ITEMS = ["ims on", "ims off", "about", "contact", "exit"]
 
 
 def main() -> int:
@@ -30,6 +32,8 @@ def main() -> int:
         sys.exit(__doc__.strip())
     build, out = Path(sys.argv[1]).resolve(), Path(sys.argv[2]).resolve()
     out.mkdir(parents=True, exist_ok=True)
+    for old in out.glob("*.png"):
+        old.unlink()
     shots = iter(range(1, 100))
 
     with Session(build / "wine-template", build_dir=build) as session:
@@ -41,7 +45,8 @@ def main() -> int:
             print(f"- {what}")
 
         step("the stand-in chat client opens a room")
-        sim = session.start_hostsim("--rooms", "Lobby", "--at", "330,40")
+        sim = session.start_hostsim("--rooms", "Lobby", "--at", "330,40",
+                                    "--im-outcome", "dialog")
         sim.wait_ready()
 
         step("zoble starts with its splash window")
@@ -75,6 +80,16 @@ def main() -> int:
         for _ in range(2):
             sim.wait_for(match("LINE", window="Lobby/transcript"))
         shot("idle-off")
+
+        step("options, ims off: zoble sends the client's special instant message")
+        session.click(*main_window.at(*OPTIONS))
+        menu = session.wait_window(None)
+        shot("options")
+        row = (menu.height - 4) / len(MENU_ITEMS)
+        session.click(menu.x + 30, int(menu.y + 2 + row * 1.5))
+        sim.wait_for(match("DIALOG"), 30)
+        shot("instant-messages-off")
+        sim.wait_for(match("IM_CLOSED"), 30)
 
         step("close: the farewell banner, and zoble ends")
         session.click(*main_window.at(*CLOSE))
