@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "console/resources.h"
@@ -240,8 +241,10 @@ LRESULT FormWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       onPaint();
       return 0;
     case WM_CTLCOLOREDIT: {
-      const int back =
-          design_.textBoxes.empty() ? COLOR_WINDOW : design_.textBoxes[0].backSystemColor;
+      const auto box = std::find(textBoxes_.begin(), textBoxes_.end(), HWND(lParam));
+      if (box == textBoxes_.end())
+        break;
+      const int back = design_.textBoxes[size_t(box - textBoxes_.begin())].backSystemColor;
       HDC dc = HDC(wParam);
       SetTextColor(dc, ReadableTextOn(GetSysColor(back)));
       SetBkColor(dc, GetSysColor(back));
