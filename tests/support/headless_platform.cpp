@@ -73,7 +73,7 @@ class HeadlessPeer final : public ui::FormPeer {
 
   void scheduleTick(std::string name, double t) {
     const unsigned generation = timers_.at(name).generation;
-    platform_.at(t, [this, alive = alive_, name, generation, t] {
+    platform_.at(t, [this, alive = alive_, name = std::move(name), generation, t] {
       if (!*alive)
         return;
       const TimerState& state = timers_.at(name);
@@ -103,14 +103,14 @@ void HeadlessPlatform::at(double t, std::function<void()> event) {
 }
 
 void HeadlessPlatform::clickAt(double t, ui::Form& form, std::string control) {
-  at(t, [&form, control] {
+  at(t, [&form, control = std::move(control)] {
     if (form.visible())
       form.raise(ui::Event::kClick, control);
   });
 }
 
 void HeadlessPlatform::typeAt(double t, ui::Form& form, std::string box, std::string text) {
-  at(t, [this, &form, box, text] {
+  at(t, [this, &form, box = std::move(box), text = std::move(text)] {
     if (auto it = peers_.find(&form); it != peers_.end())
       it->second->setText(box, text);
   });
