@@ -1,13 +1,12 @@
+#include "driver/client_windows.h"
 #include "driver/quil32.h"
 
 namespace quil32 {
 
 namespace {
 
-constexpr std::string_view kClientFrame = "AOL Frame25";
-constexpr std::string_view kInnerArea = "MDIClient";
-constexpr std::string_view kInnerWindow = "AOL Child";
-constexpr std::string_view kRichText = "RICHCNTL";
+using client::kInnerWindow;
+using client::kRichText;
 
 // A chat room is the inner window that has all four kinds of child a room
 // carries; an instant-message or mail window lacks at least one of them.
@@ -22,12 +21,7 @@ bool IsChatRoom(WindowAccess& windows, Hwnd candidate) {
 }  // namespace
 
 Hwnd FindChatWindow(WindowAccess& windows) {
-  // Each link is checked: searching on under a missing link would run over
-  // the whole desktop and could land in some other program's windows.
-  const Hwnd client = windows.findWindow(kClientFrame);
-  if (!client)
-    return {};
-  const Hwnd area = windows.findWindowEx(client, {}, kInnerArea);
+  const Hwnd area = client::FindInnerArea(windows);
   if (!area)
     return {};
   for (Hwnd candidate = windows.findWindowEx(area, {}, kInnerWindow); candidate;

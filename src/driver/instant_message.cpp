@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "driver/client_windows.h"
 #include "driver/quil32.h"
 #include "ui/runtime.h"
 
@@ -8,9 +9,6 @@ namespace quil32 {
 
 namespace {
 
-constexpr std::string_view kClientFrame = "AOL Frame25";
-constexpr std::string_view kInnerArea = "MDIClient";
-constexpr std::string_view kInnerWindow = "AOL Child";
 constexpr std::string_view kImWindowTitle = "Send Instant Message";
 constexpr std::string_view kImKeyword = "aol://9293:";
 constexpr std::string_view kImIcon = "_AOL_Icon";
@@ -67,7 +65,7 @@ Hwnd SendIcon(WindowAccess& windows, Hwnd im) {
 }  // namespace
 
 void GoToKeyword(WindowAccess& windows, std::string& keyword) {
-  Hwnd box = windows.findWindow(kClientFrame);
+  Hwnd box = windows.findWindow(client::kFrame);
   for (const std::string_view cls : {"AOL Toolbar", "_AOL_Toolbar", "_AOL_Combobox", "Edit"}) {
     // A missing link would make the next search run over the whole desktop.
     if (!box)
@@ -84,12 +82,11 @@ void GoToKeyword(WindowAccess& windows, std::string& keyword) {
 
 void SendInstantMessage(WindowAccess& windows, ui::Runtime& runtime, const std::string& screenName,
                         std::string& message) {
-  const Hwnd client = windows.findWindow(kClientFrame);
-  const Hwnd area = client ? windows.findWindowEx(client, {}, kInnerArea) : Hwnd{};
+  const Hwnd area = client::FindInnerArea(windows);
   if (!area)
     return;
   const auto findImWindow = [&] {
-    return windows.findWindowEx(area, {}, kInnerWindow, kImWindowTitle);
+    return windows.findWindowEx(area, {}, client::kInnerWindow, kImWindowTitle);
   };
 
   std::string keyword(kImKeyword);
@@ -106,7 +103,7 @@ void SendInstantMessage(WindowAccess& windows, ui::Runtime& runtime, const std::
         const Hwnd im = findImWindow();
         if (!im)
           return ImWindow{};
-        return ImWindow{im, windows.findWindowEx(im, {}, "RICHCNTL"), SendIcon(windows, im)};
+        return ImWindow{im, windows.findWindowEx(im, {}, client::kRichText), SendIcon(windows, im)};
       },
       [](const ImWindow& w) { return w.im && w.entry && w.send; });
   if (!opened)

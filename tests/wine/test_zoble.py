@@ -14,20 +14,10 @@ from pathlib import Path
 
 import catalogue as c
 from harness import Session, match
+from zoble_ui import (ADVERT, CLOSE, DRAG_STRIP, OPTIONS, REASON_BOX, START, STOP,
+                      TITLE_LEFT_OF_STRIP, menu_item)
 
 BUILD_DIR = Path()
-
-# Points on the main window (145 x 60 pixels at 96 dpi), from its design.
-REASON_BOX = (60, 25)
-CLOSE = (135, 8)
-START = (22, 48)
-STOP = (50, 48)
-ADVERT = (90, 48)
-OPTIONS = (125, 48)
-DRAG_STRIP = (70, 8)
-TITLE_LEFT_OF_STRIP = (30, 8)
-MENU_ITEMS = ["ims on", "ims off", "about", "contact", "exit"]
-
 
 class Zoble:
     """zoble.exe and the stand-in client in one session."""
@@ -71,8 +61,7 @@ class Zoble:
         menu = self.session.wait_window(None)
         # The menu opens with its top-left corner at the pointer.
         self.test.assertEqual((menu.x, menu.y), self.main.at(*OPTIONS))
-        row = (menu.height - 4) / len(MENU_ITEMS)
-        self.session.click(menu.x + 30, int(menu.y + 2 + row * (MENU_ITEMS.index(item) + 0.5)))
+        self.session.click(*menu_item(menu, item))
         self.session.wait_window(None, viewable=False)
 
     def close(self, by_keyboard: bool = False) -> None:

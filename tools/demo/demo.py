@@ -16,16 +16,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tests" / "wine"))
 
 from harness import Session, match  # noqa: E402
-
-# Points on the main window (145 x 60 pixels), from its design in twips.
-START = (22, 48)
-STOP = (50, 48)
-ADVERT = (90, 48)
-REASON_BOX = (60, 25)
-CLOSE = (135, 8)
-OPTIONS = (125, 48)
-MENU_ITEMS = ["ims on", "ims off", "about", "contact", "exit"]
-
+from zoble_ui import ADVERT, CLOSE, OPTIONS, REASON_BOX, START, STOP, menu_item  # noqa: E402
 
 def main() -> int:
     if len(sys.argv) != 3:
@@ -85,8 +76,7 @@ def main() -> int:
         session.click(*main_window.at(*OPTIONS))
         menu = session.wait_window(None)
         shot("options")
-        row = (menu.height - 4) / len(MENU_ITEMS)
-        session.click(menu.x + 30, int(menu.y + 2 + row * 1.5))
+        session.click(*menu_item(menu, "ims off"))
         sim.wait_for(match("DIALOG"), 30)
         shot("instant-messages-off")
         sim.wait_for(match("IM_CLOSED"), 30)
