@@ -13,7 +13,7 @@ import unittest
 from pathlib import Path
 
 import catalogue as c
-from harness import Session, match
+from harness import Session, match, query_window
 from zoble_ui import (ADVERT, CLOSE, DRAG_STRIP, OPTIONS, REASON_BOX, START, STOP,
                       TITLE_LEFT_OF_STRIP, menu_item)
 
@@ -22,10 +22,11 @@ BUILD_DIR = Path()
 class Zoble:
     """zoble.exe and the stand-in client in one session."""
 
-    def __init__(self, test: unittest.TestCase, session: Session, *hostsim_args: str):
+    def __init__(self, test: unittest.TestCase, session: Session, *hostsim_args: str,
+                 rooms: str = "Lobby"):
         self.test = test
         self.session = session
-        self.sim = session.start_hostsim("--rooms", "Lobby", "--at", "330,40", *hostsim_args)
+        self.sim = session.start_hostsim("--rooms", rooms, "--at", "330,40", *hostsim_args)
         self.sim.wait_ready()
         self.process = session.start(BUILD_DIR / "zoble.exe")
         self.main = None
@@ -42,14 +43,14 @@ class Zoble:
             self.sim.wait_for(match("LINE"), timeout)
         return self.lines()
 
-    def open_main_window(self) -> None:
+    def open_main_window(self, greeting: list[bytes] = [c.BANNER, c.BANNER_LINK]) -> None:
         splash = self.session.wait_window("Form2")
         self.test.assertEqual(self.lines(), [], "nothing is posted before the click")
         self.session.click(*splash.at(splash.width // 2, splash.height // 2))
         self.main = self.session.wait_window("Form1")
         # Shown only after the greeting: both lines were in before it mapped.
         self.test.assertEqual([r.text for r in self.sim.take_available() if r.event == "LINE"],
-                              [c.BANNER, c.BANNER_LINK])
+                              greeting)
         self.test.assertFalse(self.session.wait_window("Form2", viewable=False).viewable)
 
     def click(self, point: tuple[int, int]) -> None:
@@ -64,7 +65,8 @@ class Zoble:
         self.session.click(*menu_item(menu, item))
         self.session.wait_window(None, viewable=False)
 
-    def close(self, by_keyboard: bool = False) -> None:
+    def close(self, by_keyboard: bool = False,
+              farewell: list[bytes] = [c.BANNER, c.BANNER_LINK]) -> None:
         """The close label (or Alt+F4): the farewell banner, then zoble ends
         by itself."""
         before = len(self.lines())
@@ -72,9 +74,12 @@ class Zoble:
             self.session.key("alt+F4")
         else:
             self.click(CLOSE)
-        self.test.assertEqual(self.process.wait_exit(20).code, 0)
-        self.test.assertEqual(self.wait_lines(before + 2)[before:], [c.BANNER, c.BANNER_LINK])
+        status = self.process.wait_exit(20)
+        self.test.assertEqual(status.code, 0)
+        self.test.assertEqual(self.wait_lines(before + len(farewell))[before:], farewell)
         self.test.assertIsNone(self.session.wait_window("Form1", viewable=False))
+        self.test.assertIsNone(query_window("Form2", self.session.env), "no hidden splash left")
+        return status
 
 
 class ZobleTest(unittest.TestCase):
@@ -170,6 +175,34 @@ class ZobleTest(unittest.TestCase):
                     if r.how != "-" and not r.window.startswith("Lobby")]
         self.assertEqual(received, conversation(b"$IM_OFF") + conversation(b"$IM_ON"))
         self.assertEqual(z.lines(), [c.BANNER, c.BANNER_LINK, c.BANNER, c.BANNER_LINK])
+
+    def test_with_no_room_open_nothing_is_posted_and_the_program_still_ends(self):
+        with self.session() as session:
+            z = Zoble(self, session, rooms="")
+            z.open_main_window(greeting=[])
+            status = z.close(farewell=[])
+            session.stop(z.sim)
+            records = z.sim.read_to_end()
+        self.assertGreater(status.elapsed, 0.4, "the farewell's pause is still taken")
+        self.assertEqual([r.event for r in records], ["READY"])
+
+    def test_a_close_inside_a_starts_pause_ends_the_start_too(self):
+        with self.session() as session:
+            z = Zoble(self, session)
+            z.open_main_window()
+            z.click(START)
+            z.wait_lines(3)
+            z.click(CLOSE)
+            z.process.wait_exit(20)
+            session.stop(z.sim)
+            z.sim.read_to_end()
+        # The close came inside the start's first pause (or, on a slow
+        # machine, its second): the start's remaining lines are dropped with
+        # the windows, and nothing follows the farewell.
+        lines = z.lines()
+        self.assertEqual(lines[:3], [c.BANNER, c.BANNER_LINK, c.SIGNATURE])
+        self.assertEqual(lines[-2:], [c.BANNER, c.BANNER_LINK])
+        self.assertIn(lines[3:-2], ([], [c.IDLE_ON]))
 
     def test_drag_strip_moves_the_window_and_the_rest_of_the_title_does_not(self):
         with self.session() as session:
