@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "console/announcements.h"
+#include "support/catalogue.h"
 #include "support/program.h"
 
 namespace {
@@ -12,19 +13,7 @@ using fake::SetText;
 using quil32::Hwnd;
 using Journal = std::vector<Call>;
 
-// The lines as the chat room receives them in code page 1252.
-const std::string kPrefix = "</b></i><font face=arial><font color=#FF0000>";
-const std::string kBanner = kPrefix + "\xBA\xB7 zoble idle . vud";
-const std::string kBannerLink =
-    kPrefix + "\xBA\xB7 < a href=http://zoble.example.com/>d/l zoble here</a>";
-const std::string kSignature = kPrefix + "\xBA. zoble idle . vud";
-const std::string kIdleOn = kPrefix + "\xBA. idle = true";
-const std::string kIdleOff = kPrefix + "\xBA. idle = false";
-const std::string kAdvert = kPrefix + "\xBA. the most electrifying idler on aol";
-const std::string kLink = kPrefix + "\xBA. < a href=http://zoble.example.com/>d/l zoble here</a>";
-std::string Reason(const std::string& r) {
-  return kPrefix + "\xBA. rsn: [" + r + "]";
-}
+using namespace fake::lines;  // NOLINT(google-build-using-namespace)
 
 // One posted line: its text, then Enter, at the same instant.
 void Line(Journal& j, Hwnd entry, const std::string& ansi, double at) {

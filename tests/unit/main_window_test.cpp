@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "support/catalogue.h"
 #include "support/program.h"
 
 namespace {
@@ -8,14 +9,7 @@ using fake::Call;
 using fake::Program;
 using quil32::msg::kSetText;
 
-const std::string kPrefix = "</b></i><font face=arial><font color=#FF0000>";
-const std::string kSignature = kPrefix + "\xBA. zoble idle . vud";
-const std::string kIdleOn = kPrefix + "\xBA. idle = true";
-const std::string kIdleOff = kPrefix + "\xBA. idle = false";
-const std::string kBanner = kPrefix + "\xBA\xB7 zoble idle . vud";
-std::string Reason(const std::string& r) {
-  return kPrefix + "\xBA. rsn: [" + r + "]";
-}
+using namespace fake::lines;  // NOLINT(google-build-using-namespace)
 
 // The lines the room received, with the instants they were posted at.
 std::vector<std::pair<std::string, double>> Posted(const Program& p) {
