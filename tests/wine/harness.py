@@ -387,6 +387,10 @@ def query_window(title: str, env: dict) -> XWindow | None:
     return parse_window(out)
 
 
+# The longest a wait for a window sleeps without a change before it looks again.
+LOOK_AGAIN_AFTER = 1.0
+
+
 class WindowWatch:
     """Sleeps until the X server reports a change among the top-level windows
     (xev on the root window's substructure), then looks again."""
@@ -420,8 +424,11 @@ class WindowWatch:
             window = query_popup(self.env) if title is None else query_window(title, self.env)
             if condition(window):
                 return window
-            if not self._drain(deadline):
+            if deadline.remaining() <= 0:
                 raise TimeoutError(f"window {title or 'popup'!r} not {what} within {timeout} s")
+            # xev tells of changes once it has connected, which it does not
+            # announce: a change made before then is found by a later look.
+            self._drain(Deadline(min(deadline.remaining(), LOOK_AGAIN_AFTER)))
 
     def close(self) -> None:
         stop_process(self.popen, sig=signal.SIGKILL)
@@ -457,6 +464,7 @@ class Session:
             for inherited in ("WAYLAND_DISPLAY", "WINEARCH"):  # the prefix decides its arch
                 self.env.pop(inherited, None)
             self.env.update(WINE_ENV, DISPLAY=self.display, WINEPREFIX=str(self.prefix))
+            self.watch()  # listening long before the first window comes
         except BaseException:
             self.close()
             raise
@@ -509,7 +517,6 @@ class Session:
 
     def watch(self) -> WindowWatch:
         if self._watch is None:
-            # Started before the first look, so no change can slip between.
             self._watch = WindowWatch(self.env, self.dir / "xev.log")
         return self._watch
 
@@ -536,6 +543,13 @@ class Session:
 
     def key(self, *keys: str) -> None:
         self.xdotool("key", "--", *keys)
+
+    def keyboard_layout(self, layout: str) -> None:
+        """Sets the display's keyboard layout. Characters the layout has are
+        typed with their own keys; xdotool types others by binding a spare
+        key for a moment, which a program can read after the binding is gone.
+        Set it before starting the programs that read the keys."""
+        run(["setxkbmap", layout], env=self.env, timeout=30)
 
     def screenshot(self, path: str | Path) -> Path:
         path = Path(path)

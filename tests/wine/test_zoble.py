@@ -88,6 +88,8 @@ class ZobleTest(unittest.TestCase):
 
     def test_idle_on_with_a_typed_reason_advert_idle_off_and_close(self):
         with self.session() as session:
+            # French keys: the accented letters of the reason have keys of their own.
+            session.keyboard_layout("fr")
             z = Zoble(self, session)
             z.shot("splash")
             z.open_main_window()
