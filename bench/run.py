@@ -25,7 +25,7 @@ from harness import Session  # noqa: E402
 def measure(session: Session, *command: str) -> tuple[float, float, bytes]:
     """Runs `wine command...` to its end: wall and processor seconds, output."""
     started = time.monotonic()
-    popen = subprocess.Popen(["wine", *command], env=session.env, cwd=session.dir,
+    popen = subprocess.Popen(session.wine.command(*command), env=session.env, cwd=session.dir,
                              stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                              stderr=subprocess.DEVNULL)
     pidfd = os.pidfd_open(popen.pid)
@@ -44,7 +44,7 @@ def main() -> int:
         sys.exit(__doc__.strip())
     build = Path(sys.argv[1]).resolve()
     rows = []
-    with Session(build / "wine-template", build_dir=build) as session:
+    with Session(build) as session:
         # Wine's own start-up, once, so it is not counted below.
         measure(session, str(build / "wait-bench.exe"), "0")
         for label, args in (("ten pauses, sleeping", ["10"]),

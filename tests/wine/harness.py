@@ -19,6 +19,8 @@ from dataclasses import dataclass
 from pathlib import Path
 from typing import Callable, Iterable, Sequence
 
+from wine import for_build
+
 # Wine's noise off, no Mono or Gecko installers, and a UTF-8 locale whose
 # language makes the ANSI code page 1252.
 WINE_ENV = {
@@ -444,9 +446,9 @@ class Session:
     in them. Use it as a context manager: leaving it (also on a failure)
     ends all of it and removes the prefix."""
 
-    def __init__(self, template: str | Path, build_dir: str | Path | None = None,
-                 boot_timeout: float = 60.0):
-        self.build_dir = Path(build_dir) if build_dir else None
+    def __init__(self, build_dir: str | Path, boot_timeout: float = 60.0):
+        self.build_dir = Path(build_dir)
+        self.wine = for_build(self.build_dir)  # its programs decide the loader
         self.dir = Path(tempfile.mkdtemp(prefix="zoble-wine-"))
         self.prefix = self.dir / "prefix"
         self.xvfb: subprocess.Popen | None = None
@@ -456,14 +458,15 @@ class Session:
         self._wine_used = False
         self._closed = False
         try:
-            from make_prefix import make_prefix  # a module of its own so ctest can run it
-            template = make_prefix(template, timeout=boot_timeout)
+            from make_prefix import make_prefix, template_path  # ctest runs it on its own
+            template = make_prefix(template_path(self.build_dir), self.wine, timeout=boot_timeout)
             run(["cp", "-a", str(template), str(self.prefix)], timeout=boot_timeout)
             self.xvfb, self.display = start_xvfb(self.dir / "xvfb.log")
             self.env = dict(os.environ)
-            for inherited in ("WAYLAND_DISPLAY", "WINEARCH"):  # the prefix decides its arch
+            for inherited in ("WAYLAND_DISPLAY", "WINEARCH", "WINELOADER"):
                 self.env.pop(inherited, None)
-            self.env.update(WINE_ENV, DISPLAY=self.display, WINEPREFIX=str(self.prefix))
+            self.env.update(WINE_ENV, DISPLAY=self.display, WINEPREFIX=str(self.prefix),
+                            **self.wine.env())
             self.watch()  # listening long before the first window comes
         except BaseException:
             self.close()
@@ -483,8 +486,6 @@ class Session:
         return self._start(WinProcess, program, args, capture_output)
 
     def start_hostsim(self, *args: str) -> HostSim:
-        if not self.build_dir:
-            raise ValueError("the session needs the build directory to find hostsim.exe")
         return self._start(HostSim, self.build_dir / "hostsim.exe", ("--log", "-", *args), True)
 
     def _start(self, kind, program, args: Iterable[str], capture_output: bool):
@@ -492,7 +493,7 @@ class Session:
         stderr_path = self.dir / f"{len(self._programs)}-{name}.stderr"
         with open(stderr_path, "wb") as errors:
             popen = subprocess.Popen(
-                ["wine", str(program), *args], env=self.env, cwd=self.dir,
+                self.wine.command(program, *args), env=self.env, cwd=self.dir,
                 stdin=subprocess.DEVNULL,
                 stdout=subprocess.PIPE if capture_output else subprocess.DEVNULL,
                 stderr=errors)

@@ -26,7 +26,7 @@ class DriverTest(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        cls.session = Session(BUILD_DIR / "wine-template", build_dir=BUILD_DIR)
+        cls.session = Session(BUILD_DIR)
 
     @classmethod
     def tearDownClass(cls):

@@ -1,15 +1,17 @@
 #!/usr/bin/env python3
-"""The harness's own parts that need no Wine: the record format and the
-record stream's waiting rules."""
+"""The harness's own parts that need no Wine: the record format, the
+record stream's waiting rules and the choice of Wine loader."""
 
 from __future__ import annotations
 
 import os
+import tempfile
 import threading
 import time
 import unittest
 
 from harness import Record, RecordsEnded, RecordStream, escape, match, unescape, windows_path
+from wine import LOADERS, NoWine, Wine, pe_arch, plan
 
 
 class RecordFormatTest(unittest.TestCase):
@@ -97,6 +99,55 @@ class RecordStreamTest(unittest.TestCase):
         with self.assertRaises(RecordsEnded):
             self.stream.wait_for(match("READY"), 5)
         self.assertLess(time.monotonic() - started, 1)  # the end, not the deadline
+
+
+class WinePlanTest(unittest.TestCase):
+    @staticmethod
+    def starting(*arches: str):
+        return lambda loader: loader in {LOADERS[a] for a in arches}
+
+    def test_both_builds_run_where_both_loaders_start(self):
+        chosen = plan(self.starting("win32", "win64"))
+        self.assertEqual(chosen.builds, ["win32", "win64"])
+        self.assertIn("both", chosen.reason)
+
+    def test_without_32_bit_execution_only_win64_runs_and_the_line_says_why(self):
+        for chosen in (plan(self.starting("win64")),
+                       plan(self.starting("win32", "win64"), no_wine32=True)):
+            self.assertEqual(chosen.builds, ["win64"])
+            self.assertIn("win64 only", chosen.reason)
+            self.assertIn("win32 is built and checked statically", chosen.reason)
+
+    def test_no_loader_is_a_failure_not_a_skip(self):
+        with self.assertRaises(NoWine):
+            plan(self.starting())
+        with self.assertRaises(NoWine):
+            plan(self.starting("win32"), no_wine32=True)
+
+    def test_each_build_runs_under_its_own_loader(self):
+        # Debian's `wine` wrapper would take the 32-bit loader for both.
+        self.assertEqual(Wine("win32").command("a.exe", "-x"), [LOADERS["win32"], "a.exe", "-x"])
+        self.assertEqual(Wine("win32").env(), {"WINEARCH": "win32"})
+        self.assertEqual(Wine("win64").command("a.exe")[0], "/usr/lib/wine/wine64")
+        self.assertEqual(Wine("win64").env(),
+                         {"WINEARCH": "win64", "WINELOADER": "/usr/lib/wine/wine64"})
+
+    def test_a_programs_build_is_read_from_its_header(self):
+        with tempfile.TemporaryDirectory() as d:
+            for machine, arch in ((0x014C, "win32"), (0x8664, "win64")):
+                exe = os.path.join(d, f"{arch}.exe")
+                header = bytearray(0x100)
+                header[:2] = b"MZ"
+                header[0x3C:0x40] = (0x80).to_bytes(4, "little")
+                header[0x80:0x86] = b"PE\0\0" + machine.to_bytes(2, "little")
+                with open(exe, "wb") as f:
+                    f.write(header)
+                self.assertEqual(pe_arch(exe), arch)
+            with open(exe, "r+b") as f:
+                f.seek(0x84)
+                f.write((0x01C4).to_bytes(2, "little"))  # ARM: no build of ours
+            with self.assertRaises(ValueError):
+                pe_arch(exe)
 
 
 if __name__ == "__main__":

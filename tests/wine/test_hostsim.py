@@ -38,7 +38,7 @@ def processes_in_prefix(prefix: Path) -> list[int]:
 
 class HostsimTest(unittest.TestCase):
     def session(self) -> Session:
-        return Session(BUILD_DIR / "wine-template", build_dir=BUILD_DIR)
+        return Session(BUILD_DIR)
 
     def shot(self, session: Session, name: str) -> Path:
         """A screenshot kept in the build tree for people to look at."""

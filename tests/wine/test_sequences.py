@@ -27,7 +27,7 @@ class SequencesTest(unittest.TestCase):
             [c.SIGNATURE, c.IDLE_OFF],
             [c.SIGNATURE, c.ADVERT, c.LINK_LINE],
         ]
-        with Session(BUILD_DIR / "wine-template", build_dir=BUILD_DIR) as session:
+        with Session(BUILD_DIR) as session:
             sim = session.start_hostsim("--rooms", "Lobby")
             sim.wait_ready()
             status = session.run_program(BUILD_DIR / "post-sequences.exe", reason, timeout=60)

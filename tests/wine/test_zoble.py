@@ -84,7 +84,7 @@ class Zoble:
 
 class ZobleTest(unittest.TestCase):
     def session(self) -> Session:
-        return Session(BUILD_DIR / "wine-template", build_dir=BUILD_DIR)
+        return Session(BUILD_DIR)
 
     def test_idle_on_with_a_typed_reason_advert_idle_off_and_close(self):
         with self.session() as session:

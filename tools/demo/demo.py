@@ -27,7 +27,7 @@ def main() -> int:
         old.unlink()
     shots = iter(range(1, 100))
 
-    with Session(build / "wine-template", build_dir=build) as session:
+    with Session(build) as session:
         def shot(name: str) -> None:
             path = session.screenshot(out / f"{next(shots):02d}-{name}.png")
             print(f"  screenshot {path}")

@@ -1,0 +1,77 @@
+#!/usr/bin/env python3
+"""What a Windows build must be before anyone runs it: programs for the
+build's processor that import only the system's own DLLs, and zoble.exe
+with its version block and a manifest for its processor.
+
+    check_build.py BUILD_DIR win32|win64 OBJDUMP WINDRES
+
+These hold on every host, so they also run where Wine cannot run the build.
+The toolchain's own objdump and windres read the programs.
+"""
+
+from __future__ import annotations
+
+import re
+import subprocess
+import sys
+import unittest
+from pathlib import Path
+
+BUILD_DIR = Path()
+ARCH = OBJDUMP = WINDRES = ""
+
+FORMATS = {"win32": "pei-i386", "win64": "pei-x86-64"}
+MANIFEST_ARCH = {"win32": "x86", "win64": "amd64"}
+PROGRAMS = ["zoble.exe", "hostsim.exe", "post-line.exe", "post-sequences.exe", "wait-bench.exe"]
+# Shipped with every Windows; a user installs nothing beside zoble.exe.
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "msvcrt.dll"}
+
+
+def output(*command: str) -> str:
+    return subprocess.run(command, check=True, capture_output=True, text=True,
+                          errors="replace", timeout=60).stdout
+
+
+class ProgramsTest(unittest.TestCase):
+    def test_each_is_for_the_builds_processor_and_imports_only_system_dlls(self):
+        for name in PROGRAMS:
+            with self.subTest(program=name):
+                headers = output(OBJDUMP, "-p", str(BUILD_DIR / name))
+                self.assertEqual(re.findall(r"file format (\S+)", headers), [FORMATS[ARCH]])
+                imports = {dll.lower() for dll in re.findall(r"DLL Name: (\S+)", headers)}
+                self.assertIn("user32.dll", imports)
+                self.assertLessEqual(imports, SYSTEM_DLLS)
+
+
+class ZobleTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        # The resources as an .rc script: version block and manifest in text.
+        cls.rc = output(WINDRES, "-i", str(BUILD_DIR / "zoble.exe"), "-O", "rc")
+
+    def value(self, key: str) -> list[str]:
+        return re.findall(rf'VALUE "{key}", "([^"]*)"', self.rc)
+
+    def test_version_block(self):
+        self.assertEqual(re.findall(r"^ FILEVERSION (.*)$", self.rc, re.M), ["1, 0, 0, 0"])
+        self.assertEqual(re.findall(r"^ PRODUCTVERSION (.*)$", self.rc, re.M), ["1, 0, 0, 0"])
+        self.assertEqual(self.value("ProductName"), ["zoble"])
+        self.assertEqual(self.value("InternalName"), ["zoble"])
+        self.assertEqual(self.value("OriginalFilename"), ["zoble.exe"])
+
+    def test_one_manifest_for_the_builds_processor(self):
+        # windres writes a manifest (type 24) as quoted lines with "" for ".
+        blocks = re.findall(r"/\* Type: 24\s+Name: (\d+)\.\s+\*/(.*?)(?:/\* Type:|\Z)", self.rc,
+                            re.S)
+        self.assertEqual([name for name, _ in blocks], ["1"], "one manifest, id 1")
+        text = blocks[0][1].replace('""', '"')
+        self.assertEqual(re.findall(r'processorArchitecture="([^"]*)"', text),
+                         [MANIFEST_ARCH[ARCH]])
+        self.assertIn('requestedExecutionLevel level="asInvoker"', text)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) < 5 or sys.argv[2] not in FORMATS:
+        sys.exit(__doc__.strip())
+    BUILD_DIR, ARCH, OBJDUMP, WINDRES = Path(sys.argv[1]), *sys.argv[2:5]
+    unittest.main(argv=[sys.argv[0], *sys.argv[5:]])
