@@ -8,16 +8,11 @@
 #include <string>
 #include <string_view>
 
+#include "base/window_handle.h"
+
 namespace quil32 {
 
-// A window handle, the program's own or a foreign one. Handles are 32 bits
-// wide on every Windows, so one value type serves both builds.
-struct Hwnd {
-  std::uint32_t value = 0;
-
-  constexpr explicit operator bool() const { return value != 0; }
-  friend constexpr bool operator==(Hwnd, Hwnd) = default;
-};
+using zoble::Hwnd;
 
 // HWND_TOPMOST, the (HWND)-1 of SetWindowPos.
 inline constexpr Hwnd kTopmost{0xFFFFFFFFu};

@@ -46,7 +46,7 @@ FormPeer& Form::peer() {
   return *peer_;
 }
 
-quil32::Hwnd Form::hWnd() {
+zoble::Hwnd Form::hWnd() {
   return peer().handle();
 }
 

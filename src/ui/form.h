@@ -37,7 +37,7 @@ class Form {
   void hide();
   // Destroys the native window with its controls and timers.
   void unload();
-  quil32::Hwnd hWnd();
+  zoble::Hwnd hWnd();
 
   std::string text(std::string_view textBox);
   void setTimerEnabled(std::string_view timer, bool enabled);

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "driver/window_access.h"
+#include "base/window_handle.h"
 
 namespace ui {
 
@@ -18,7 +18,7 @@ class Form;
 class FormPeer {
  public:
   virtual ~FormPeer() = default;
-  virtual quil32::Hwnd handle() const = 0;
+  virtual zoble::Hwnd handle() const = 0;
   virtual void setVisible(bool visible) = 0;
   virtual bool visible() const = 0;
   virtual std::string text(std::string_view textBox) const = 0;

@@ -153,7 +153,7 @@ void FormWindow::buildMenus() {
   }
 }
 
-quil32::Hwnd FormWindow::handle() const {
+zoble::Hwnd FormWindow::handle() const {
   return FromNative(hwnd_);
 }
 

@@ -19,7 +19,7 @@ class FormWindow final : public ui::FormPeer {
   FormWindow(const FormWindow&) = delete;
   FormWindow& operator=(const FormWindow&) = delete;
 
-  quil32::Hwnd handle() const override;
+  zoble::Hwnd handle() const override;
   void setVisible(bool visible) override;
   bool visible() const override;
   std::string text(std::string_view textBox) const override;

@@ -69,14 +69,14 @@ def plan(starts: Callable[[str], bool], no_wine32: bool = False) -> Plan:
     if not builds:
         raise NoWine("neither Wine loader starts here: " + ", ".join(LOADERS.values()))
     if len(builds) == 2:
-        return Plan(builds, "Wine tests run against win32 and win64: both Wine loaders start here")
+        return Plan(builds, "Wine runs win32 and win64 here: both Wine loaders start")
     if builds == ["win64"]:
         why = ("ZOBLE_NO_WINE32 is set" if no_wine32
                else f"{LOADERS['win32']} does not start (no 32-bit execution on this host)")
-        return Plan(builds, f"Wine tests run against win64 only: {why}; win32 is built and "
-                            "checked statically")
-    return Plan(builds, f"Wine tests run against win32 only: {LOADERS['win64']} does not "
-                        "start; win64 is built and checked statically")
+        return Plan(builds, f"Wine runs win64 only here: {why}; win32 is built and checked "
+                            "statically")
+    return Plan(builds, f"Wine runs win32 only here: {LOADERS['win64']} does not start; "
+                        "win64 is built and checked statically")
 
 
 def loader_starts(loader: str) -> bool:
