@@ -446,7 +446,10 @@ class Session:
     in them. Use it as a context manager: leaving it (also on a failure)
     ends all of it and removes the prefix."""
 
-    def __init__(self, build_dir: str | Path, boot_timeout: float = 60.0):
+    def __init__(self, build_dir: str | Path, boot_timeout: float = 60.0,
+                 display: str | None = None):
+        """`display`: a person's display to use instead of a virtual one of
+        our own; its window manager then takes Wine's windows."""
         self.build_dir = Path(build_dir)
         self.wine = for_build(self.build_dir)  # its programs decide the loader
         self.dir = Path(tempfile.mkdtemp(prefix="zoble-wine-"))
@@ -458,15 +461,21 @@ class Session:
         self._wine_used = False
         self._closed = False
         try:
-            from make_prefix import make_prefix, template_path  # ctest runs it on its own
+            from make_prefix import make_prefix, set_managed, template_path  # ctest runs it
             template = make_prefix(template_path(self.build_dir), self.wine, timeout=boot_timeout)
             run(["cp", "-a", str(template), str(self.prefix)], timeout=boot_timeout)
-            self.xvfb, self.display = start_xvfb(self.dir / "xvfb.log")
+            if display:
+                self.display = display
+            else:
+                self.xvfb, self.display = start_xvfb(self.dir / "xvfb.log")
             self.env = dict(os.environ)
             for inherited in ("WAYLAND_DISPLAY", "WINEARCH", "WINELOADER"):
                 self.env.pop(inherited, None)
             self.env.update(WINE_ENV, DISPLAY=self.display, WINEPREFIX=str(self.prefix),
                             **self.wine.env())
+            if display:
+                self._wine_used = True  # the server that reg starts is ended at close
+                set_managed(self.wine, self.env, True, boot_timeout)
             self.watch()  # listening long before the first window comes
         except BaseException:
             self.close()
@@ -552,10 +561,12 @@ class Session:
         Set it before starting the programs that read the keys."""
         run(["setxkbmap", layout], env=self.env, timeout=30)
 
-    def screenshot(self, path: str | Path) -> Path:
+    def screenshot(self, path: str | Path, crop: str | None = None) -> Path:
+        """The whole display, or the part `crop` names (WxH+X+Y)."""
         path = Path(path)
         path.parent.mkdir(parents=True, exist_ok=True)
-        run(["import", "-window", "root", str(path)], env=self.env, timeout=30)
+        run(["import", "-window", "root", *(["-crop", crop] if crop else []), str(path)],
+            env=self.env, timeout=30)
         return path
 
     def close(self) -> None:

@@ -28,6 +28,12 @@ WINE_FONTS = Path("/usr/share/wine/fonts")
 X11_DRIVER_KEY = r"HKCU\Software\Wine\X11 Driver"
 
 
+def set_managed(wine: Wine, env: dict, managed: bool, timeout: float = 60.0) -> None:
+    """Whether the prefix's windows are left to the display's window manager."""
+    run(wine.command("reg", "add", X11_DRIVER_KEY, "/v", "Managed", "/t", "REG_SZ", "/d",
+                     "Y" if managed else "N", "/f"), env=env, timeout=timeout)
+
+
 def template_path(build_dir: str | Path) -> Path:
     return Path(build_dir).resolve() / "wine-template"
 
@@ -53,8 +59,7 @@ def make_prefix(path: str | Path, wine: Wine, timeout: float = 300.0) -> Path:
             # No window manager runs on the test display. Wine would wait
             # two seconds for one whenever a window with a caption goes away
             # (a closed message box, say) unless its windows are unmanaged.
-            run(wine.command("reg", "add", X11_DRIVER_KEY, "/v", "Managed", "/t", "REG_SZ", "/d",
-                             "N", "/f"), env=env, timeout=timeout)
+            set_managed(wine, env, False, timeout)
             run(["wineserver", "-w"], env=env, timeout=timeout)  # registry saved, server gone
             fonts = building / "drive_c" / "windows" / "Fonts"
             for font in WINE_FONTS.glob("*.ttf") if WINE_FONTS.is_dir() else ():

@@ -1,43 +1,65 @@
 #!/usr/bin/env python3
-"""The demo: zoble.exe beside the stand-in chat client under Wine, used as a
-person uses it, with real clicks and typing on a virtual display.
+"""The demo: zoble.exe beside the stand-in chat client under Wine.
 
-    demo.py BUILD_DIR OUT_DIR
+    demo.py BUILD_DIR OUT_DIR              the scripted walk-through
+    demo.py BUILD_DIR OUT_DIR --on DISPLAY  both programs on a person's display
 
-Leaves numbered screenshots and transcript.txt (what the room received) in
-OUT_DIR.
+The walk-through uses zoble as a person does, with real clicks and typing on
+a virtual display of its own, and leaves numbered screenshots and
+transcript.txt (what the room received) in OUT_DIR. With --on, zoble and the
+client are left to the person at DISPLAY until zoble ends or Ctrl+C; the
+transcript is left in OUT_DIR all the same.
 """
 
 from __future__ import annotations
 
+import argparse
 import sys
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tests" / "wine"))
 
-from harness import Session, match  # noqa: E402
+from harness import Record, Session, match  # noqa: E402
 from zoble_ui import ADVERT, CLOSE, OPTIONS, REASON_BOX, START, STOP, menu_item  # noqa: E402
 
-def main() -> int:
-    if len(sys.argv) != 3:
-        sys.exit(__doc__.strip())
-    build, out = Path(sys.argv[1]).resolve(), Path(sys.argv[2]).resolve()
-    out.mkdir(parents=True, exist_ok=True)
+# The client sits partly under the always-on-top panel, as it would on a desktop.
+CLIENT = ("--rooms", "Lobby", "--at", "100,24", "--im-outcome", "dialog")
+# The part of the display with both programs on it, for the screenshots.
+SCENE = "750x470+0+0"
+# How long a person may leave the demo running.
+PLAY_HOURS = 12
+
+
+def room_lines(records: list[Record]) -> list[bytes]:
+    return [r.text for r in records if r.event == "LINE"]
+
+
+def write_transcript(out: Path, lines: list[bytes]) -> None:
+    (out / "transcript.txt").write_bytes(b"".join(line + b"\r\n" for line in lines))
+    print(f"the room received {len(lines)} lines (transcript in {out / 'transcript.txt'}):")
+    for line in lines:
+        print("  " + line.decode("cp1252"))
+
+
+def walk_through(build: Path, out: Path) -> int:
     for old in out.glob("*.png"):
         old.unlink()
     shots = iter(range(1, 100))
 
     with Session(build) as session:
         def shot(name: str) -> None:
-            path = session.screenshot(out / f"{next(shots):02d}-{name}.png")
+            path = session.screenshot(out / f"{next(shots):02d}-{name}.png", crop=SCENE)
             print(f"  screenshot {path}")
 
         def step(what: str) -> None:
             print(f"- {what}")
 
+        def lines(count: int) -> None:
+            for _ in range(count):
+                sim.wait_for(match("LINE", window="Lobby/transcript"))
+
         step("the stand-in chat client opens a room")
-        sim = session.start_hostsim("--rooms", "Lobby", "--at", "330,40",
-                                    "--im-outcome", "dialog")
+        sim = session.start_hostsim(*CLIENT)
         sim.wait_ready()
 
         step("zoble starts with its splash window")
@@ -47,9 +69,9 @@ def main() -> int:
 
         step("a click on the splash: the greeting goes out, the main window shows")
         session.click(*splash.at(splash.width // 2, splash.height // 2))
-        sim.wait_for(match("LINE", window="Lobby/transcript"))
+        lines(1)
         main_window = session.wait_window("Form1")
-        sim.wait_for(match("LINE", window="Lobby/transcript"))
+        lines(1)
         shot("main-window")
 
         step("type a reason and click start")
@@ -57,19 +79,16 @@ def main() -> int:
         session.key("End", "shift+Home")
         session.type("out for lunch")
         session.click(*main_window.at(*START))
-        for _ in range(3):
-            sim.wait_for(match("LINE", window="Lobby/transcript"))
+        lines(3)
         shot("idle-on")
 
         step("the advert")
         session.click(*main_window.at(*ADVERT))
-        for _ in range(3):
-            sim.wait_for(match("LINE", window="Lobby/transcript"))
+        lines(3)
 
         step("back: click stop")
         session.click(*main_window.at(*STOP))
-        for _ in range(2):
-            sim.wait_for(match("LINE", window="Lobby/transcript"))
+        lines(2)
         shot("idle-off")
 
         step("options, ims off: zoble sends the client's special instant message")
@@ -86,14 +105,45 @@ def main() -> int:
         status = zoble.wait_exit(30)
         shot("closed")
         session.stop(sim)
-        lines = [r.text for r in sim.read_to_end() if r.event == "LINE"]
+        records = sim.read_to_end()
 
-    transcript = out / "transcript.txt"
-    transcript.write_bytes(b"".join(line + b"\r\n" for line in lines))
-    print(f"zoble ended with code {status.code}; the room received {len(lines)} lines:")
-    for line in lines:
-        print("  " + line.decode("cp1252"))
+    print(f"zoble ended with code {status.code}; screenshots in {out}")
+    write_transcript(out, room_lines(records))
     return 0 if status.code == 0 else 1
+
+
+def play(build: Path, out: Path, display: str) -> int:
+    with Session(build, display=display) as session:
+        # A file, not a pipe: nobody reads a pipe while the person plays, and
+        # a full one would hold the client up.
+        log = session.dir / "hostsim.log"
+        sim = session.start(build / "hostsim.exe", "--log", session.windows_path(log), *CLIENT)
+        session.wait_window("America Online")
+        zoble = session.start(build / "zoble.exe")
+        print(f"demo: zoble and the stand-in chat client run on {display}; click the splash "
+              "to begin. End it with zoble's x, its options' exit, or Ctrl+C here.", flush=True)
+        try:
+            code = zoble.wait_exit(PLAY_HOURS * 3600).code
+        except KeyboardInterrupt:
+            code = 0
+        except TimeoutError:
+            print(f"demo: ended after {PLAY_HOURS} hours")
+            code = 0
+        session.stop(sim)
+        records = [Record.parse(line) for line in log.read_bytes().splitlines()]
+    write_transcript(out, room_lines(records))
+    return code
+
+
+def main() -> int:
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("build", type=Path)
+    parser.add_argument("out", type=Path)
+    parser.add_argument("--on", metavar="DISPLAY", help="a person's display to play on")
+    args = parser.parse_args()
+    build, out = args.build.resolve(), args.out.resolve()
+    out.mkdir(parents=True, exist_ok=True)
+    return play(build, out, args.on) if args.on else walk_through(build, out)
 
 
 if __name__ == "__main__":
