@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """What a Windows build must be before anyone runs it: programs for the
 build's processor that import only the system's own DLLs, and zoble.exe
-with its version block and a manifest for its processor.
+with its version block and a manifest for its processor, in a zip with a
+readme for Windows users.
 
     check_build.py BUILD_DIR win32|win64 OBJDUMP WINDRES
 
@@ -15,6 +16,7 @@ import re
 import subprocess
 import sys
 import unittest
+import zipfile
 from pathlib import Path
 
 BUILD_DIR = Path()
@@ -68,6 +70,20 @@ class ZobleTest(unittest.TestCase):
         self.assertEqual(re.findall(r'processorArchitecture="([^"]*)"', text),
                          [MANIFEST_ARCH[ARCH]])
         self.assertIn('requestedExecutionLevel level="asInvoker"', text)
+
+
+class PackageTest(unittest.TestCase):
+    def test_the_zip_holds_this_builds_zoble_and_a_readme_for_notepad(self):
+        package = BUILD_DIR / f"zoble-1.0.0-{ARCH}.zip"
+        self.assertTrue(package.is_file(), f"{package.name}: make it with --target package")
+        with zipfile.ZipFile(package) as z:
+            folder = f"zoble-1.0.0-{ARCH}/"
+            self.assertEqual(sorted(z.namelist()), [folder + "readme.txt", folder + "zoble.exe"])
+            self.assertEqual(z.read(folder + "zoble.exe"), (BUILD_DIR / "zoble.exe").read_bytes())
+            readme = z.read(folder + "readme.txt")
+        self.assertNotRegex(readme, rb"@[A-Z_]+@", "every placeholder filled in")
+        self.assertEqual(readme.count(b"\n"), readme.count(b"\r\n"))
+        self.assertIn(ARCH.encode(), readme.splitlines()[0])
 
 
 if __name__ == "__main__":
