@@ -173,8 +173,12 @@ class ZobleTest(unittest.TestCase):
                     ("dialog/button", "queued", "WM_KEYUP", b""),
                     ("im", "queued", "WM_CLOSE", b"")]
 
+        # The box's own loop translates the posted key press into a WM_CHAR;
+        # whether it reaches the button before the key release closes the box
+        # is Wine's timing, and it is not a message zoble sent.
         received = [(r.window, r.how, r.event, r.text) for r in records
-                    if r.how != "-" and not r.window.startswith("Lobby")]
+                    if r.how != "-" and not r.window.startswith("Lobby")
+                    and (r.window, r.event) != ("dialog/button", "WM_CHAR")]
         self.assertEqual(received, conversation(b"$IM_OFF") + conversation(b"$IM_ON"))
         self.assertEqual(z.lines(), [c.BANNER, c.BANNER_LINK, c.BANNER, c.BANNER_LINK])
 
