@@ -123,8 +123,9 @@ TEST_P(SendIconWalk, ClicksWhereTheNinthStepEnds) {
 }
 
 INSTANTIATE_TEST_SUITE_P(IconCounts, SendIconWalk,
-                         testing::Values(IconWalk{10, 8}, IconWalk{3, 0},  // 1 2 3 _ 1 2 3 _ 1
-                                         IconWalk{5, 2},                   // 1..5 _ 1 2 3
+                         testing::Values(IconWalk{9, 8}, IconWalk{10, 8}, IconWalk{12, 8},
+                                         IconWalk{3, 0},  // 1 2 3 _ 1 2 3 _ 1
+                                         IconWalk{5, 2},  // 1..5 _ 1 2 3
                                          IconWalk{0, -1}, IconWalk{2, -1}, IconWalk{8, -1}));
 
 TEST_F(InstantMessage, AWindowStillBeingBuiltIsNotClickedUntilItIsWhole) {
