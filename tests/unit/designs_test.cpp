@@ -62,12 +62,12 @@ TEST(Designs, SplashIsTheTitlePictureAndTheMenuHolderHoldsTheFiveItems) {
   EXPECT_EQ(holder.frame, ui::Frame::kSizable);
   EXPECT_EQ(std::make_pair(holder.clientWidth, holder.clientHeight), std::make_pair(4680, 3195));
   EXPECT_EQ(holder.menus, (std::vector<ui::MenuDesign>{{"opts",
-                                                         "options",
-                                                         {{"on", "ims on", {}},
-                                                          {"off", "ims off", {}},
-                                                          {"about", "about", {}},
-                                                          {"contact", "contact", {}},
-                                                          {"exit", "exit", {}}}}}));
+                                                        "options",
+                                                        {{"on", "ims on", {}},
+                                                         {"off", "ims off", {}},
+                                                         {"about", "about", {}},
+                                                         {"contact", "contact", {}},
+                                                         {"exit", "exit", {}}}}}));
   EXPECT_FALSE(p.set.form2().loaded() || p.set.form3().loaded()) << "a design loads nothing";
 }
 
@@ -75,7 +75,7 @@ TEST(Pointer, TwipsBecomePixelsRoundedAsMulDivRounds) {
   struct Case {
     int twips, dpi, pixels;
   };
-  const Case cases[] = {{1200, 96, 80}, {-120, 96, -8}, {7, 96, 0},   {8, 96, 1},   {-8, 96, -1},
+  const Case cases[] = {{1200, 96, 80}, {-120, 96, -8}, {7, 96, 0},    {8, 96, 1},  {-8, 96, -1},
                         {255, 120, 21}, {5, 144, 1},    {-5, 144, -1}, {4, 144, 0}, {0, 96, 0}};
   for (const Case& c : cases) {
     EXPECT_EQ(ui::TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " at " << c.dpi;
