@@ -44,7 +44,6 @@ ui::FormDesign SplashWindowDesign() {
   d.name = "Form2";
   d.caption = "Form2";
   d.frame = ui::Frame::kNone;
-  d.position = ui::StartPosition::kCenterScreen;
   d.clientWidth = 2955;
   d.clientHeight = 2205;
   d.picture = ZOBLE_SPLASH_PICTURE;

@@ -19,15 +19,12 @@ struct Rgb {
 // top-left corner.
 struct TwipsRect {
   int left = 0, top = 0, width = 0, height = 0;
+  friend bool operator==(const TwipsRect&, const TwipsRect&) = default;
 };
 
 inline constexpr int kTwipsPerInch = 1440;
 
 enum class Frame { kNone, kSizable };
-
-// Where the window first appears: where the window system puts a new window,
-// or in the middle of the screen.
-enum class StartPosition { kWindowsDefault, kCenterScreen };
 
 // A transparent, left-aligned, borderless text that acts on clicks.
 struct LabelDesign {
@@ -35,6 +32,7 @@ struct LabelDesign {
   std::string caption;
   TwipsRect rect;
   std::optional<Rgb> foreColor;  // none: the label draws nothing
+  friend bool operator==(const LabelDesign&, const LabelDesign&) = default;
 };
 
 struct TextBoxDesign {
@@ -42,25 +40,27 @@ struct TextBoxDesign {
   std::string text;
   TwipsRect rect;
   int backSystemColor = 5;  // an index of GetSysColor
+  friend bool operator==(const TextBoxDesign&, const TextBoxDesign&) = default;
 };
 
 struct TimerDesign {
   std::string name;
   unsigned intervalMs = 0;
   bool enabled = false;
+  friend bool operator==(const TimerDesign&, const TimerDesign&) = default;
 };
 
 struct MenuDesign {
   std::string name;
   std::string caption;
   std::vector<MenuDesign> items;
+  friend bool operator==(const MenuDesign&, const MenuDesign&) = default;
 };
 
 struct FormDesign {
   std::string name;
   std::string caption;
   Frame frame = Frame::kSizable;
-  StartPosition position = StartPosition::kWindowsDefault;
   bool taskbarButton = false;
   int clientWidth = 0;  // twips
   int clientHeight = 0;

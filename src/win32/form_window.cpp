@@ -77,16 +77,10 @@ FormWindow::FormWindow(HINSTANCE instance, ui::Form& form)
 
   // The window system only chooses a position for overlapped windows: a
   // borderless one is created overlapped and loses its frame afterwards.
-  int x = CW_USEDEFAULT, y = CW_USEDEFAULT;
-  if (design_.position == ui::StartPosition::kCenterScreen) {
-    RECT work;
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    x = work.left + (work.right - work.left - width) / 2;
-    y = work.top + (work.bottom - work.top - height) / 2;
-  }
   const DWORD createStyle = framed ? style : (WS_OVERLAPPED | WS_CLIPCHILDREN);
-  hwnd_ = CreateWindowExW(exStyle, kClassName, Widen(design_.caption).c_str(), createStyle, x, y,
-                          width, height, nullptr, nullptr, instance_, nullptr);
+  hwnd_ = CreateWindowExW(exStyle, kClassName, Widen(design_.caption).c_str(), createStyle,
+                          CW_USEDEFAULT, CW_USEDEFAULT, width, height, nullptr, nullptr, instance_,
+                          nullptr);
   // Messages of the creation itself take the default way; from here on the
   // window speaks to this object.
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, LONG_PTR(this));
@@ -115,13 +109,12 @@ FormWindow::~FormWindow() {
 }
 
 int FormWindow::toPixels(int twips) const {
-  return MulDiv(twips, dpi_, ui::kTwipsPerInch);
+  return ui::TwipsToPixels(twips, dpi_);
 }
 
 RECT FormWindow::labelRect(const ui::LabelDesign& label) const {
-  const int left = toPixels(label.rect.left);
-  const int top = toPixels(label.rect.top);
-  return RECT{left, top, left + toPixels(label.rect.width), top + toPixels(label.rect.height)};
+  const ui::PixelRect r = ui::ToPixels(label.rect, dpi_);
+  return RECT{r.left, r.top, r.right, r.bottom};
 }
 
 void FormWindow::createControls() {
@@ -215,15 +208,6 @@ std::string FormWindow::popupMenu(std::string_view menu) {
   return {};
 }
 
-std::string FormWindow::hitTest(POINT at) const {
-  for (auto it = design_.labels.rbegin(); it != design_.labels.rend(); ++it) {
-    const RECT r = labelRect(*it);
-    if (PtInRect(&r, at))
-      return it->name;
-  }
-  return {};
-}
-
 LRESULT CALLBACK FormWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!self)
@@ -262,7 +246,7 @@ LRESULT FormWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONUP:
       return onLButtonUp(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
     case WM_CAPTURECHANGED:
-      pressing_ = false;
+      clicks_.cancel();
       return 0;
     case WM_TIMER:
       if (wParam >= 1 && wParam <= timersOn_.size() && timersOn_[wParam - 1]) {
@@ -283,22 +267,20 @@ LRESULT FormWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT FormWindow::onLButtonDown(POINT at) {
-  pressed_ = hitTest(at);
-  pressing_ = true;
+  clicks_.press(ui::ControlAt(design_, dpi_, at.x, at.y));
   SetCapture(hwnd_);
   return 0;
 }
 
 LRESULT FormWindow::onLButtonUp(POINT at) {
-  if (!pressing_)
+  const std::optional<std::string> clicked =
+      clicks_.release(ui::ControlAt(design_, dpi_, at.x, at.y));
+  if (GetCapture() == hwnd_)
+    ReleaseCapture();
+  if (!clicked)
     return 0;
-  pressing_ = false;
-  ReleaseCapture();
-  if (hitTest(at) != pressed_)
-    return 0;
-  const std::string control = pressed_;
   ui::Form& form = form_;
-  form.raise(ui::Event::kClick, control);  // may destroy this window
+  form.raise(ui::Event::kClick, *clicked);  // may destroy this window
   return 0;
 }
 

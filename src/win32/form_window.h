@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ui/form.h"
+#include "ui/pointer.h"
 
 namespace win32 {
 
@@ -39,8 +40,6 @@ class FormWindow final : public ui::FormPeer {
 
   int toPixels(int twips) const;
   RECT labelRect(const ui::LabelDesign& label) const;
-  // The name of the uppermost label under the point, "" for the form itself.
-  std::string hitTest(POINT at) const;
   void createControls();
   void buildMenus();
 
@@ -54,10 +53,7 @@ class FormWindow final : public ui::FormPeer {
   std::vector<bool> timersOn_;          // in design order
   std::vector<HMENU> menus_;            // top-level menus, in design order
   std::vector<std::string> menuItems_;  // command id - 1 -> item name
-  // The label (or "" for the form) under the mouse button when it went down;
-  // a click counts when the button comes up over the same one.
-  std::string pressed_;
-  bool pressing_ = false;
+  ui::ClickTracker clicks_;
 };
 
 }  // namespace win32

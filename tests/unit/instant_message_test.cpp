@@ -16,7 +16,7 @@ namespace msg = quil32::msg;
 using Journal = std::vector<Call>;
 
 // What the client does after the send icon is clicked.
-enum class Outcome { kCloses, kDialog, kDialogWithoutButton, kNothing };
+enum class Outcome { kCloses, kDialog, kDialogWithoutButton, kDialogAndCloses, kNothing };
 
 // The client's side: Enter in the keyword box opens the instant-message
 // window a moment later; a click on any of its icons brings the outcome.
@@ -40,8 +40,10 @@ class InstantMessage : public testing::Test {
   }
 
   void answer(Outcome outcome) {
-    if (outcome == Outcome::kCloses)
+    if (outcome == Outcome::kCloses || outcome == Outcome::kDialogAndCloses)
       p.desktop.remove(im.window);
+    if (outcome == Outcome::kDialogAndCloses)
+      dialog = p.client.addDialog();
     if (outcome == Outcome::kDialog)
       dialog = p.client.addDialog();
     if (outcome == Outcome::kDialogWithoutButton)
@@ -99,6 +101,17 @@ TEST_F(InstantMessage, ADialogWithoutAButtonGetsNoKeysButTheWindowIsStillClosed)
                                        {Posted(im.window, msg::kClose, 0, 0, 0.9)}}));
 }
 
+TEST_F(InstantMessage, TheDialogIsLookedForFirstAndAnsweredEvenWhenTheWindowHasGone) {
+  clientAnswers(9, Outcome::kDialogAndCloses);
+  quil32::SetInstantMessagesOff(p.desktop, p.runtime);
+  const Hwnd button = p.desktop.findWindowEx(dialog, {}, "Button", std::nullopt);
+  // No close goes to a window that is gone.
+  EXPECT_EQ(p.desktop.journal(), join({keyword("$IM_OFF"),
+                                       typedAndSent(im.icons[8], 0.5),
+                                       {Posted(button, msg::kKeyDown, kSpace, 0, 0.9),
+                                        Posted(button, msg::kKeyUp, kSpace, 0, 0.9)}}));
+}
+
 // The send icon is where a walk of nine steps over the "_AOL_Icon" children
 // ends; a step after one that found nothing starts over from the first.
 struct IconWalk {
@@ -123,8 +136,9 @@ TEST_P(SendIconWalk, ClicksWhereTheNinthStepEnds) {
 }
 
 INSTANTIATE_TEST_SUITE_P(IconCounts, SendIconWalk,
-                         testing::Values(IconWalk{10, 8}, IconWalk{3, 0},  // 1 2 3 _ 1 2 3 _ 1
-                                         IconWalk{5, 2},                   // 1..5 _ 1 2 3
+                         testing::Values(IconWalk{9, 8}, IconWalk{10, 8}, IconWalk{12, 8},
+                                         IconWalk{3, 0},  // 1 2 3 _ 1 2 3 _ 1
+                                         IconWalk{5, 2},  // 1..5 _ 1 2 3
                                          IconWalk{0, -1}, IconWalk{2, -1}, IconWalk{8, -1}));
 
 TEST_F(InstantMessage, AWindowStillBeingBuiltIsNotClickedUntilItIsWhole) {

@@ -97,6 +97,7 @@ TEST(MainWindow, ClosedByTheSystemItSaysGoodbyeAndEndsTheProgram) {
 TEST(OptionsMenu, DismissedOrChosenItLoadsItsHolderOnceAndKeepsNoState) {
   Program p;
   auto& main = p.mainWindow();
+  EXPECT_FALSE(p.set.form3().loaded()) << "loaded by the first popup, not before";
   for (int i = 0; i < 3; ++i)
     main.raise(ui::Event::kClick, "Label7");  // dismissed
   EXPECT_TRUE(Texts(p).empty());
@@ -108,6 +109,8 @@ TEST(OptionsMenu, DismissedOrChosenItLoadsItsHolderOnceAndKeepsNoState) {
   ASSERT_EQ(p.platform.messageBoxes().size(), 2u);
   EXPECT_EQ(p.platform.messageBoxes()[0].title, "zoble");
   EXPECT_EQ(p.platform.messageBoxes()[0].text.size(), 313u);
+  EXPECT_EQ(p.platform.messageBoxes()[0].text.find_first_of("\r\n"), std::string::npos);
+  EXPECT_EQ(p.platform.messageBoxes()[1].title, "zoble");
   EXPECT_EQ(p.platform.messageBoxes()[1].text.rfind("vud = e-mail: ", 0), 0u);
 
   // "ims off" twice: the special message goes out twice (the client opens no

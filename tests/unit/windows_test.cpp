@@ -17,10 +17,12 @@ TEST(OwnWindows, SplashAndMainWindowJoinTheTopmostWindowsAsTheyLoad) {
             std::vector<Call>{fake::SetWindowPosCall(splash, quil32::kTopmost, 0, 0, 0, 0, 3)});
 
   // The main window is topmost before its greeting, and shows only after it.
-  std::vector<bool> visibleAtLine;
+  std::vector<bool> visibleAtLine, splashVisibleAtLine;
   p.desktop.onReceive(p.room.entry, [&](const Call& c) {
-    if (c.message == quil32::msg::kChar)
-      visibleAtLine.push_back(p.set.form1().visible());
+    if (c.message != quil32::msg::kChar)
+      return;
+    visibleAtLine.push_back(p.set.form1().visible());
+    splashVisibleAtLine.push_back(p.set.form2().visible());
   });
   p.desktop.clearJournal();
   p.platform.clickAt(0, p.set.form2(), "");
@@ -31,6 +33,7 @@ TEST(OwnWindows, SplashAndMainWindowJoinTheTopmostWindowsAsTheyLoad) {
   EXPECT_EQ(p.desktop.journal().front(),
             fake::SetWindowPosCall(main, quil32::kTopmost, 0, 0, 0, 0, 3));
   EXPECT_EQ(visibleAtLine, (std::vector<bool>{false, false}));
+  EXPECT_EQ(splashVisibleAtLine, (std::vector<bool>{false, false})) << "hidden at once";
   EXPECT_TRUE(p.set.form1().visible());
   EXPECT_FALSE(p.set.form2().visible());
   EXPECT_TRUE(p.set.form2().loaded()) << "the splash stays loaded, hidden";
