@@ -138,8 +138,6 @@ Hwnd FakeDesktop::findWindow(std::string_view cls, std::optional<std::string_vie
 
 Hwnd FakeDesktop::findWindowEx(Hwnd parent, Hwnd after, std::string_view cls,
                                std::optional<std::string_view> title) {
-  if (findWatch_)
-    findWatch_(parent, cls);
   if (parent && !exists(parent))
     return {};
   const std::vector<Hwnd>& siblings = siblingsOf(parent);

@@ -66,10 +66,6 @@ class FakeDesktop final : public quil32::WindowAccess {
   // Runs when a window receives a message, sent or posted, after the journal
   // has it; this is how a test makes a window act (a dialog appearing, say).
   void onReceive(Hwnd window, std::function<void(const Call&)> action);
-  // Runs at every search, before it looks: the order of a routine's lookups.
-  void onFind(std::function<void(Hwnd parent, std::string_view cls)> watch) {
-    findWatch_ = std::move(watch);
-  }
   void setClock(std::function<double()> clock) { clock_ = std::move(clock); }
   void setCodePage(CodePage codePage) { codePage_ = std::move(codePage); }
 
@@ -110,7 +106,6 @@ class FakeDesktop final : public quil32::WindowAccess {
   std::vector<Hwnd> topLevel_;  // front first
   std::vector<Call> journal_;
   std::function<double()> clock_;
-  std::function<void(Hwnd, std::string_view)> findWatch_;
   CodePage codePage_;
   std::uint32_t next_ = 0x10010;
 };
