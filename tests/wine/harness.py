@@ -318,7 +318,12 @@ class HostSim(WinProcess):
     def __init__(self, popen: subprocess.Popen, name: str, stderr_path: Path):
         super().__init__(popen, name, stderr_path)
         self.stream = RecordStream(popen.stdout.fileno(),
-                                   lambda: "stderr:\n" + self.stderr()[-2000:])
+                                   self._describe)
+
+    def _describe(self) -> str:
+        code = self.popen.poll()
+        status = "still running" if code is None else f"exited with code {code}"
+        return f"{self.name} {status}; stderr:\n" + self.stderr()[-2000:]
 
     @property
     def records(self) -> list[Record]:
