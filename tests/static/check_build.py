@@ -79,7 +79,9 @@ class PackageTest(unittest.TestCase):
         with zipfile.ZipFile(package) as z:
             folder = f"zoble-1.0.0-{ARCH}/"
             self.assertEqual(sorted(z.namelist()), [folder + "readme.txt", folder + "zoble.exe"])
-            self.assertEqual(z.read(folder + "zoble.exe"), (BUILD_DIR / "zoble.exe").read_bytes())
+            self.assertTrue(z.read(folder + "zoble.exe") == (BUILD_DIR / "zoble.exe").read_bytes(),
+                            f"{package.name} holds an older zoble.exe: make it again with "
+                            "--target package")
             readme = z.read(folder + "readme.txt")
         self.assertNotRegex(readme, rb"@[A-Z_]+@", "every placeholder filled in")
         self.assertEqual(readme.count(b"\n"), readme.count(b"\r\n"))
