@@ -67,8 +67,10 @@ TEST(Sequences, IdleOnReadsTheReasonBoxAfterTheSecondPause) {
   const Hwnd entry = p.room.entry;
   const double t0 = p.platform.now();  // 0.75 after the greeting
 
-  // Typed during the first pause: this is the reason posted.
-  p.platform.typeAt(t0 + 0.5, main, "Text1", "brb <b>&</b> food");
+  // Typed during the first pause and changed during the second: what the box
+  // holds when the second pause ends is the reason posted.
+  p.platform.typeAt(t0 + 0.5, main, "Text1", "brb");
+  p.platform.typeAt(t0 + 1.5, main, "Text1", "brb <b>&</b> food");
   console::PostIdleOn(p.host, main.Text1);
   EXPECT_EQ(
       p.desktop.journal(),

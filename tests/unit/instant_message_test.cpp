@@ -28,6 +28,7 @@ class InstantMessage : public testing::Test {
         return;
       p.platform.at(p.platform.now() + 0.3, [=, this] {
         im = p.client.addImWindow(icons);
+        opened.push_back(im);
         for (const Hwnd icon : im.icons) {
           p.desktop.onReceive(icon, [=, this](const Call& click) {
             if (click.message == msg::kLButtonUp) {
@@ -56,9 +57,11 @@ class InstantMessage : public testing::Test {
             Sent(box, msg::kChar, kEnter, 0, at)};
   }
 
-  Journal typedAndSent(Hwnd icon, double at) {
-    return {SetText(im.entry, "=)", at), Sent(icon, msg::kLButtonDown, 0, 0, at),
-            Sent(icon, msg::kLButtonUp, 0, 0, at)};
+  // "=)" typed into `w` and its icon `icon` clicked.
+  static Journal typedAndSent(const fake::ImWindow& w, size_t icon, double at) {
+    const Hwnd clicked = w.icons[icon];
+    return {SetText(w.entry, "=)", at), Sent(clicked, msg::kLButtonDown, 0, 0, at),
+            Sent(clicked, msg::kLButtonUp, 0, 0, at)};
   }
 
   static Journal join(std::initializer_list<Journal> parts) {
@@ -69,7 +72,8 @@ class InstantMessage : public testing::Test {
   }
 
   fake::Program p;
-  fake::ImWindow im;
+  fake::ImWindow im;  // the last one opened
+  std::vector<fake::ImWindow> opened;
   Hwnd dialog;
 };
 
@@ -78,7 +82,7 @@ TEST_F(InstantMessage, OffTypesTheKeywordThenTheMessageAndClicksTheNinthIcon) {
   quil32::SetInstantMessagesOff(p.desktop, p.runtime);
   // The window closed by itself: nothing more is sent.
   // The window is acted on once it has looked the same for 0.2 s.
-  EXPECT_EQ(p.desktop.journal(), join({keyword("$IM_OFF"), typedAndSent(im.icons[8], 0.5)}));
+  EXPECT_EQ(p.desktop.journal(), join({keyword("$IM_OFF"), typedAndSent(im, 8, 0.5)}));
   EXPECT_DOUBLE_EQ(p.platform.now(), 0.9);
 }
 
@@ -87,7 +91,7 @@ TEST_F(InstantMessage, ADialogIsAnsweredWithASpaceAndTheWindowToldToClose) {
   quil32::SetInstantMessagesOn(p.desktop, p.runtime);
   const Hwnd button = p.desktop.findWindowEx(dialog, {}, "Button", std::nullopt);
   EXPECT_EQ(p.desktop.journal(), join({keyword("$IM_ON"),
-                                       typedAndSent(im.icons[8], 0.5),
+                                       typedAndSent(im, 8, 0.5),
                                        {Posted(button, msg::kKeyDown, kSpace, 0, 0.9),
                                         Posted(button, msg::kKeyUp, kSpace, 0, 0.9),
                                         Posted(im.window, msg::kClose, 0, 0, 0.9)}}));
@@ -97,7 +101,7 @@ TEST_F(InstantMessage, ADialogWithoutAButtonGetsNoKeysButTheWindowIsStillClosed)
   clientAnswers(9, Outcome::kDialogWithoutButton);
   quil32::SetInstantMessagesOff(p.desktop, p.runtime);
   EXPECT_EQ(p.desktop.journal(), join({keyword("$IM_OFF"),
-                                       typedAndSent(im.icons[8], 0.5),
+                                       typedAndSent(im, 8, 0.5),
                                        {Posted(im.window, msg::kClose, 0, 0, 0.9)}}));
 }
 
@@ -107,9 +111,26 @@ TEST_F(InstantMessage, TheDialogIsLookedForFirstAndAnsweredEvenWhenTheWindowHasG
   const Hwnd button = p.desktop.findWindowEx(dialog, {}, "Button", std::nullopt);
   // No close goes to a window that is gone.
   EXPECT_EQ(p.desktop.journal(), join({keyword("$IM_OFF"),
-                                       typedAndSent(im.icons[8], 0.5),
+                                       typedAndSent(im, 8, 0.5),
                                        {Posted(button, msg::kKeyDown, kSpace, 0, 0.9),
                                         Posted(button, msg::kKeyUp, kSpace, 0, 0.9)}}));
+}
+
+TEST_F(InstantMessage, ASecondRequestInsideTheFirstsWaitRunsWholeAndFinishesFirst) {
+  clientAnswers(9, Outcome::kCloses);
+  std::vector<std::string> finished;
+  // "ims on" chosen while "ims off" waits for its window to go.
+  p.platform.at(0.6, [&] {
+    quil32::SetInstantMessagesOn(p.desktop, p.runtime);
+    finished.push_back("on");
+  });
+  quil32::SetInstantMessagesOff(p.desktop, p.runtime);
+  finished.push_back("off");
+
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_EQ(finished, (std::vector<std::string>{"on", "off"}));
+  EXPECT_EQ(p.desktop.journal(), join({keyword("$IM_OFF"), typedAndSent(opened[0], 8, 0.5),
+                                       keyword("$IM_ON", 0.6), typedAndSent(opened[1], 8, 1.1)}));
 }
 
 // The send icon is where a walk of nine steps over the "_AOL_Icon" children
@@ -127,7 +148,7 @@ TEST_P(SendIconWalk, ClicksWhereTheNinthStepEnds) {
   quil32::SetInstantMessagesOff(p.desktop, p.runtime);
   if (clicked >= 0) {
     EXPECT_EQ(p.desktop.journal(),
-              join({keyword("$IM_OFF"), typedAndSent(im.icons[size_t(clicked)], 0.5)}));
+              join({keyword("$IM_OFF"), typedAndSent(im, size_t(clicked), 0.5)}));
   } else {
     // No send icon ever: the wait gives up after its bound, having typed nothing.
     EXPECT_EQ(p.desktop.journal(), keyword("$IM_OFF"));
@@ -170,7 +191,7 @@ TEST_F(InstantMessage, BothWaitsEndAfterTheirBound) {
   p.desktop.clearJournal();
   clientAnswers(9, Outcome::kNothing);
   quil32::SetInstantMessagesOff(p.desktop, p.runtime);
-  EXPECT_EQ(p.desktop.journal(), join({keyword("$IM_OFF", 15), typedAndSent(im.icons[8], 15.5)}));
+  EXPECT_EQ(p.desktop.journal(), join({keyword("$IM_OFF", 15), typedAndSent(im, 8, 15.5)}));
   EXPECT_DOUBLE_EQ(p.platform.now(), 30.5);
 }
 
