@@ -15,13 +15,13 @@ std::wstring ToWide(UINT codePage, std::string_view bytes) {
   return wide;
 }
 
-std::string FromWide(UINT codePage, std::wstring_view wide) {
+std::string FromWide(UINT codePage, DWORD flags, std::wstring_view wide) {
   if (wide.empty())
     return {};
-  const int n =
-      WideCharToMultiByte(codePage, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
+  const int n = WideCharToMultiByte(codePage, flags, wide.data(), int(wide.size()), nullptr, 0,
+                                    nullptr, nullptr);
   std::string bytes(size_t(n), '\0');
-  WideCharToMultiByte(codePage, 0, wide.data(), int(wide.size()), bytes.data(), n, nullptr,
+  WideCharToMultiByte(codePage, flags, wide.data(), int(wide.size()), bytes.data(), n, nullptr,
                       nullptr);
   return bytes;
 }
@@ -32,10 +32,12 @@ std::wstring Widen(std::string_view utf8) {
   return ToWide(CP_UTF8, utf8);
 }
 std::string Narrow(std::wstring_view wide) {
-  return FromWide(CP_UTF8, wide);
+  return FromWide(CP_UTF8, 0, wide);
 }
 std::string ToAnsi(std::string_view utf8) {
-  return FromWide(CP_ACP, Widen(utf8));
+  // No best fit: it would turn look-alikes into markup ("\uFF1Cb\uFF1E"
+  // into "<b>") or into other letters; a missing character becomes "?".
+  return FromWide(CP_ACP, WC_NO_BEST_FIT_CHARS, Widen(utf8));
 }
 std::string FromAnsi(std::string_view ansi) {
   return Narrow(ToWide(CP_ACP, ansi));

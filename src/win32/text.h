@@ -12,7 +12,7 @@ std::wstring Widen(std::string_view utf8);
 std::string Narrow(std::wstring_view wide);
 
 // To and from the system ANSI code page. Characters the code page lacks
-// become its best fit or the substitute character, as Windows itself does.
+// become its substitute character, never a best-fit look-alike.
 std::string ToAnsi(std::string_view utf8);
 std::string FromAnsi(std::string_view ansi);
 

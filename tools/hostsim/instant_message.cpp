@@ -49,7 +49,11 @@ void CALLBACK ImTimer(HWND, UINT, UINT_PTR id, DWORD) {
 
 void SendIm(Im& im) {
   g.log.event("im", "IM_SENT", im.screenName + ":" + WindowText(im.entry));
-  if (g.options.imOutcome != ImOutcome::kStay)
+  if (g.options.imOutcome == ImOutcome::kStay)
+    return;
+  if (g.options.outcomeDelayMs)
+    SetTimer(im.window, kOutcomeTimer, g.options.outcomeDelayMs, nullptr);
+  else
     PostMessageA(im.window, kImOutcomeMessage, 0, 0);
 }
 
@@ -58,6 +62,8 @@ void FinishIm(Im& im) {
     SendMessageA(g.mdi, WM_MDIDESTROY, WPARAM(im.window), 0);
   } else if (g.options.imOutcome == ImOutcome::kDialog) {
     ShowAnswerDialog(im.screenName);  // the window may be gone when this returns
+  } else if (g.options.imOutcome == ImOutcome::kBareDialog) {
+    ShowBareDialog();
   }
 }
 

@@ -14,13 +14,17 @@ namespace hostsim {
 void CALLBACK ReadyTimer(HWND, UINT, UINT_PTR id, DWORD) {
   KillTimer(nullptr, id);
   g.log.event("-", "READY");
-  if (g.options.hangMs) {
-    g.log.event("-", "HANG", {}, g.options.hangMs);
-    Sleep(g.options.hangMs);
-    g.log.event("-", "AWAKE");
-  }
+  if (g.options.hangMs && g.options.hangAfterLine == 0)
+    Hang();
   if (g.topLevels == 0)
     PostQuitMessage(0);
+}
+
+// The client stops reading its messages for a while, as a busy one does.
+void Hang() {
+  g.log.event("-", "HANG", {}, g.options.hangMs);
+  Sleep(g.options.hangMs);
+  g.log.event("-", "AWAKE");
 }
 
 void Complain(const std::string& text) {

@@ -61,12 +61,17 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
       if (!needsValue())
         return std::nullopt;
       o.rooms = SplitCommas(value());
-    } else if (name == "--hang" || name == "--im-delay" || name == "--im-icons") {
+    } else if (name == "--hang" || name == "--hang-after-line" ||
+               name == "--close-room-after-line" || name == "--im-delay" ||
+               name == "--outcome-delay" || name == "--im-icons") {
       if (!needsValue())
         return std::nullopt;
-      unsigned& target = name == "--hang"       ? o.hangMs
-                         : name == "--im-delay" ? o.imDelayMs
-                                                : o.imIcons;
+      unsigned& target = name == "--hang"                    ? o.hangMs
+                         : name == "--hang-after-line"       ? o.hangAfterLine
+                         : name == "--close-room-after-line" ? o.closeRoomAfterLine
+                         : name == "--im-delay"              ? o.imDelayMs
+                         : name == "--outcome-delay"         ? o.outcomeDelayMs
+                                                             : o.imIcons;
       if (!ParseUnsigned(value(), target)) {
         error = std::string(name) + " takes a whole number";
         return std::nullopt;
@@ -79,10 +84,12 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
         o.imOutcome = ImOutcome::kClose;
       } else if (v == "dialog") {
         o.imOutcome = ImOutcome::kDialog;
+      } else if (v == "bare-dialog") {
+        o.imOutcome = ImOutcome::kBareDialog;
       } else if (v == "stay") {
         o.imOutcome = ImOutcome::kStay;
       } else {
-        error = "--im-outcome is close, dialog or stay";
+        error = "--im-outcome is close, dialog, bare-dialog or stay";
         return std::nullopt;
       }
     } else if (name == "--at") {

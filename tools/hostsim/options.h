@@ -7,7 +7,7 @@
 
 namespace hostsim {
 
-enum class ImOutcome { kClose, kDialog, kStay };
+enum class ImOutcome { kClose, kDialog, kBareDialog, kStay };
 
 struct Options {
   std::string logPath;  // empty: no records; "-": standard output
@@ -17,6 +17,9 @@ struct Options {
   bool strayRichcntl = false;
   bool noClient = false;
   unsigned hangMs = 0;
+  unsigned hangAfterLine = 0;       // 0: the hang starts right after READY
+  unsigned closeRoomAfterLine = 0;  // 0: rooms stay open
+  unsigned outcomeDelayMs = 0;
   unsigned imDelayMs = 300;
   unsigned imIcons = 10;
   ImOutcome imOutcome = ImOutcome::kClose;

@@ -12,6 +12,9 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       // Not passed on: DefFrameProc would stretch the MDI area over the toolbar.
       LayoutFrame();
       return 0;
+    case kHangMessage:
+      Hang();
+      return 0;
     case WM_DESTROY:
       g.mdi = nullptr;
       TopLevelGone();
@@ -92,6 +95,19 @@ LRESULT CALLBACK ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     case kImOutcomeMessage:
       if (node && node->im)
         FinishIm(*node->im);
+      return 0;
+    case WM_TIMER:
+      if (wParam != kOutcomeTimer)
+        break;
+      KillTimer(hwnd, kOutcomeTimer);
+      if (node && node->im)
+        FinishIm(*node->im);
+      return 0;
+    case kCloseRoomMessage:
+      if (node && node->room) {
+        g.log.event(node->room->name, "ROOM_CLOSED", node->room->name);
+        SendMessageA(g.mdi, WM_MDIDESTROY, WPARAM(hwnd), 0);
+      }
       return 0;
     case WM_DESTROY:
       if (node && node->im)

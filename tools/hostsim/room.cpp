@@ -12,6 +12,11 @@ static void EnterLine(Room& room) {
     return;
   const HWND target = room.transcript ? room.transcript : room.entry;
   g.log.event(Find(target)->name, "LINE", line);
+  ++g.linesEntered;
+  if (g.options.hangMs && g.linesEntered == g.options.hangAfterLine)
+    PostMessageA(g.frame, kHangMessage, 0, 0);
+  if (g.linesEntered == g.options.closeRoomAfterLine)
+    PostMessageA(room.window, kCloseRoomMessage, 0, 0);
   if (room.transcript) {
     std::string all = WindowText(room.transcript);
     all += all.empty() ? "" : "\r\n";

@@ -1,0 +1,117 @@
+// probe: looks at zoble's main window from another process, as the system
+// and other programs see it, for the end-to-end tests.
+//
+//   probe settext HEX     sets the reason box to the UTF-8 text HEX, as a
+//                         message (for texts too long or too foreign to type)
+//   probe close           posts WM_CLOSE to the main window, as the taskbar's
+//                         Close does (it works on a hidden window too)
+//   probe close-on-create SECONDS
+//                         says "ready" once it listens, then posts WM_CLOSE to
+//                         the main window as soon as the window is created,
+//                         so that the close waits in zoble's queue for its
+//                         first pump (inside the greeting)
+//   probe watch SECONDS   asks the main window for an answer every 100 ms
+//                         and prints "worst_ms=N hung=K samples=M": the
+//                         slowest answer and how often the system called the
+//                         window hung
+#include <windows.h>
+
+#include <cwchar>
+#include <string>
+
+namespace {
+
+HWND MainWindow() {
+  return FindWindowW(L"ZobleForm", L"Form1");
+}
+
+std::wstring FromHexUtf8(const wchar_t* hex) {
+  std::string bytes;
+  for (const wchar_t* p = hex; p[0] && p[1]; p += 2) {
+    const wchar_t pair[3] = {p[0], p[1], 0};
+    bytes += char(std::wcstoul(pair, nullptr, 16));
+  }
+  std::wstring text(bytes.size(), L'\0');
+  text.resize(size_t(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), int(bytes.size()), text.data(),
+                                         int(text.size()))));
+  return text;
+}
+
+int SetReason(const wchar_t* hex) {
+  const HWND box = FindWindowExW(MainWindow(), nullptr, L"Edit", nullptr);
+  if (!box)
+    return 1;
+  const std::wstring text = FromHexUtf8(hex);
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(box, WM_SETTEXT, 0, LPARAM(text.c_str()), SMTO_NORMAL, 5000, &result)
+             ? 0
+             : 1;
+}
+
+bool closed = false;
+
+void CALLBACK OnCreate(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG, DWORD, DWORD) {
+  wchar_t cls[32] = L"", title[32] = L"";
+  if (object != OBJID_WINDOW || !hwnd || closed)
+    return;
+  GetClassNameW(hwnd, cls, 32);
+  GetWindowTextW(hwnd, title, 32);
+  if (std::wcscmp(cls, L"ZobleForm") == 0 && std::wcscmp(title, L"Form1") == 0)
+    closed = PostMessageW(hwnd, WM_CLOSE, 0, 0);
+}
+
+int CloseOnCreate(double seconds) {
+  const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr,
+                                             OnCreate, 0, 0, WINEVENT_OUTOFCONTEXT);
+  if (!hook)
+    return 1;
+  wprintf(L"ready\n");
+  fflush(stdout);
+  const ULONGLONG end = GetTickCount64() + ULONGLONG(seconds * 1000);
+  for (ULONGLONG now = GetTickCount64(); !closed && now < end; now = GetTickCount64()) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(end - now), QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+      DispatchMessageW(&msg);
+  }
+  UnhookWinEvent(hook);
+  return closed ? 0 : 1;
+}
+
+int Watch(double seconds) {
+  const HWND main = MainWindow();
+  if (!main)
+    return 1;
+  const ULONGLONG end = GetTickCount64() + ULONGLONG(seconds * 1000);
+  ULONGLONG worst = 0;
+  int hung = 0, samples = 0;
+  while (GetTickCount64() < end && IsWindow(main)) {
+    const ULONGLONG asked = GetTickCount64();
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+    const ULONGLONG answered = GetTickCount64() - asked;
+    worst = answered > worst ? answered : worst;
+    hung += IsHungAppWindow(main) ? 1 : 0;
+    ++samples;
+    Sleep(100);
+  }
+  wprintf(L"worst_ms=%llu hung=%d samples=%d\n", worst, hung, samples);
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc == 3 && std::wcscmp(argv[1], L"settext") == 0)
+    return SetReason(argv[2]);
+  if (argc == 2 && std::wcscmp(argv[1], L"close") == 0)
+    return MainWindow() && PostMessageW(MainWindow(), WM_CLOSE, 0, 0) ? 0 : 1;
+  if (argc == 3 && std::wcscmp(argv[1], L"close-on-create") == 0)
+    return CloseOnCreate(std::wcstod(argv[2], nullptr));
+  if (argc == 3 && std::wcscmp(argv[1], L"watch") == 0)
+    return Watch(std::wcstod(argv[2], nullptr));
+  fwprintf(stderr,
+           L"usage: probe settext HEX | probe close | probe close-on-create SECONDS | probe watch "
+           L"SECONDS\n");
+  return 2;
+}
