@@ -18,11 +18,13 @@ void WaitSeconds(ui::Runtime& runtime, std::int32_t seconds) {
   const auto elapsed = [&] { return lead + (runtime.monotonic() - origin); };
   if (elapsed() >= seconds)
     return;
+  // The loop tests the deadline itself: elapsed time summed back from it can
+  // fall a hair short of `seconds`, and the wait would then spin at its end.
   const double deadline = origin + (seconds - lead);
   do {
     runtime.sleepUntilEvent(deadline);
     runtime.doEvents();
-  } while (elapsed() < seconds);
+  } while (runtime.monotonic() < deadline);
 }
 
 void MakeTopmost(WindowAccess& windows, ui::Form& form) {

@@ -55,13 +55,17 @@ class HeadlessPeer final : public ui::FormPeer {
       return {};
     auto [item, openFor] = platform_.menuChoices_.front();
     platform_.menuChoices_.pop_front();
-    // The menu's own loop keeps dispatching events while it is open.
-    const double closeAt = platform_.now() + openFor;
-    while (platform_.now() < closeAt) {
-      platform_.sleepUntilEvent(closeAt);
-      platform_.processPendingEvents();
+    // The menu's own loop keeps dispatching events while it is open. A
+    // handler in there may destroy this window: the menu then closes with
+    // nothing chosen, as a menu whose owner goes does.
+    HeadlessPlatform& platform = platform_;
+    const std::shared_ptr<bool> alive = alive_;
+    const double closeAt = platform.now() + openFor;
+    while (*alive && platform.now() < closeAt) {
+      platform.sleepUntilEvent(closeAt);
+      platform.processPendingEvents();
     }
-    return item;
+    return *alive ? item : std::string();
   }
 
  private:
@@ -133,6 +137,7 @@ bool HeadlessPlatform::runNextDue() {
     return false;
   auto event = std::move(queue_.begin()->second);
   queue_.erase(queue_.begin());
+  idleSleeps_ = 0;
   event();
   return true;
 }
@@ -146,6 +151,11 @@ void HeadlessPlatform::sleepUntilEvent(double deadline) {
   double wake = deadline;
   if (!queue_.empty())
     wake = std::min(wake, queue_.begin()->first.first);
+  // A wait that keeps asking to sleep while no time passes and nothing
+  // happens is spinning: on Windows it would burn the processor.
+  idleSleeps_ = wake > now_ ? 0 : idleSleeps_ + 1;
+  if (idleSleeps_ > 1000)
+    fatal("a wait spins: it sleeps again and again with no time passing", "");
   now_ = std::max(now_, wake);
 }
 

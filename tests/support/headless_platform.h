@@ -71,6 +71,7 @@ class HeadlessPlatform final : public ui::Platform {
   double now_ = 0;
   double horizon_ = 24 * 3600;
   bool quit_ = false;
+  int idleSleeps_ = 0;  // sleeps in a row that let no time pass
   std::uint64_t seq_ = 0;
   std::multimap<std::pair<double, std::uint64_t>, std::function<void()>> queue_;
   std::deque<std::pair<std::string, double>> menuChoices_;

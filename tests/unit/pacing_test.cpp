@@ -36,6 +36,20 @@ TEST(WaitSeconds, EndsOnTheWholeSecondAfterTheRoundedStart) {
   }
 }
 
+TEST(WaitSeconds, EndsAtItsDeadlineFromAnyInstant) {
+  // Starts off a binary fraction: the elapsed time, summed back from the
+  // deadline, can fall a hair short of the second; the wait must still end
+  // when its deadline comes rather than sleep again and again until then.
+  for (const double from : {0.751, 0.755, 0.1, 0.3, 0.7, 1234.567}) {
+    SCOPED_TRACE(from);
+    Clocked t(36000.25);
+    t.platform.sleepUntilEvent(from);
+    quil32::WaitSeconds(t.runtime, 1);
+    EXPECT_GT(t.platform.now(), from);
+    EXPECT_LE(t.platform.now(), from + 1.5);
+  }
+}
+
 TEST(WaitSeconds, PumpsOnlyWhenItHasToWait) {
   Clocked early(100.25);
   bool ran = false;
