@@ -1,65 +1,446 @@
 #!/usr/bin/env python3
-"""Processor time of zoble's pauses under Wine, against wall time.
+"""zoble's figures under Wine, each beside those of a bare reference program
+(reference.exe: one window, a "start" area, the same three lines sent the
+same way, no runtime or forms) measured in the same run.
 
-    bench/run.py BUILD_DIR
+    bench/run.py BUILD_DIR [--no-session]    the table (a few minutes)
+    bench/run.py BUILD_DIR --hour [--minutes N]
+                                            idle mode for N minutes (60)
 
-Prints, for each program: wall seconds, processor seconds (user + system of
-the program's process, from the kernel) and their ratio. The spinning pause
-is the same pause as a loop that pumps and never sleeps, for comparison.
+Figures, not assertions: each row prints its target beside it.
+
+Timing is taken on this side: from just before xdotool releases the button
+(the pointer on the spot, the button pressed) to the moment hostsim's record of the line
+arrives on its pipe. Processor time is the kernel's (utime + stime of the
+Wine process, which keeps its process id; from /proc while it runs, from its
+rusage once it has ended). The wineserver and the prefix's own Wine services
+serve every program of the prefix at once, so their time is reported apart,
+as "shared", and not charged to either program.
 """
 
 from __future__ import annotations
 
+import argparse
 import os
+import re
 import select
+import statistics
 import subprocess
 import sys
 import time
+from dataclasses import dataclass, field
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "wine"))
 
-from harness import Session  # noqa: E402
+import catalogue as c  # noqa: E402
+from wine import for_build  # noqa: E402
+from harness import Deadline, HostSim, Session, WinProcess, match, run  # noqa: E402
+from zoble_ui import ADVERT, CLOSE, OPTIONS, START, STOP, menu_item  # noqa: E402
+
+TICK = os.sysconf("SC_CLK_TCK")
+CLICKS = 20
+HANG_MS = 5000
 
 
-def measure(session: Session, *command: str) -> tuple[float, float, bytes]:
-    """Runs `wine command...` to its end: wall and processor seconds, output."""
-    started = time.monotonic()
-    popen = subprocess.Popen(session.wine.command(*command), env=session.env, cwd=session.dir,
-                             stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                             stderr=subprocess.DEVNULL)
-    pidfd = os.pidfd_open(popen.pid)
+# ---------------------------------------------------------------------------
+# Processor time and memory
+
+
+def proc_cpu(pid: int) -> float:
+    """User + system seconds of a live process, all its threads."""
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / TICK
+
+
+def prefix_processes(prefix: Path, exclude: set[int]) -> dict[int, float]:
+    """Processor seconds of every process of this Wine prefix (the wineserver
+    and Wine's own services) but those in `exclude`."""
+    found = {}
+    needle = f"WINEPREFIX={prefix}\0".encode()
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit() or int(entry) in exclude:
+            continue
+        try:
+            with open(f"/proc/{entry}/environ", "rb") as f:
+                if needle not in f.read() + b"\0":
+                    continue
+            found[int(entry)] = proc_cpu(int(entry))
+        except OSError:
+            continue
+    return found
+
+
+class Shared:
+    """The prefix's shared processes' time between two moments. A process
+    that ended meanwhile is counted up to its last sample."""
+
+    def __init__(self, session: Session, exclude: set[int]):
+        self.session, self.exclude = session, exclude
+        self.start = prefix_processes(session.prefix, exclude)
+        self.last = dict(self.start)
+
+    def sample(self) -> float:
+        now = prefix_processes(self.session.prefix, self.exclude)
+        self.last.update(now)
+        return sum(t - self.start.get(pid, 0.0) for pid, t in self.last.items())
+
+
+def wait_rusage(process: WinProcess, timeout: float) -> float:
+    """Sleeps until the program ends; its whole processor seconds."""
+    pidfd = os.pidfd_open(process.pid)
     try:
-        output = popen.stdout.read()
-        select.select([pidfd], [], [], 120)
+        if not select.select([pidfd], [], [], timeout)[0]:
+            raise TimeoutError(f"{process.name} still running after {timeout} s")
     finally:
         os.close(pidfd)
-    _, _, usage = os.wait4(popen.pid, 0)
-    popen.returncode = 0
-    return time.monotonic() - started, usage.ru_utime + usage.ru_stime, output
+    _, status, usage = os.wait4(process.pid, 0)
+    process.popen.returncode = os.waitstatus_to_exitcode(status)
+    return usage.ru_utime + usage.ru_stime
+
+
+@dataclass
+class Probe:
+    private: int = 0
+    peak_private: int = 0
+    handles: int = 0
+    gdi: int = -1
+    user: int = -1
+    windows: int = 0
+
+
+def probe(session: Session, title: str) -> Probe | None:
+    """probe.exe's reading of the program whose window is titled `title`."""
+    p = session.start(session.build_dir / "probe.exe", "usage", title, capture_output=True)
+    out = p.popen.stdout.read().decode()
+    p.wait_exit(30)
+    values = dict(re.findall(r"(\w+)=(-?\d+)", out))
+    if p.popen.returncode != 0 or not values:
+        return None
+    return Probe(**{k: int(values[k]) for k in Probe.__dataclass_fields__})
+
+
+# ---------------------------------------------------------------------------
+# The programs on the display
+
+
+class Program:
+    """zoble or the reference, started in the session, clicked at its points."""
+
+    def __init__(self, session: Session, name: str, exe: str, title: str):
+        self.session, self.name, self.title = session, name, title
+        self.launched = time.monotonic()
+        self.process = session.start(session.build_dir / exe)
+        self.window = None
+        self.startup_cpu = 0.0
+
+    def shown(self, title: str | None = None):
+        self.window = self.session.wait_window(title or self.title, timeout=60)
+        self.startup_cpu = proc_cpu(self.process.pid)
+        return self.window
+
+    def point(self, at: tuple[int, int]) -> tuple[int, int]:
+        return self.window.at(*at)
+
+    def click(self, at: tuple[int, int]) -> None:
+        self.session.click(*self.point(at))
+
+
+def timed_click(session: Session, x: int, y: int) -> float:
+    """A click in two steps, as a hand makes it: the pointer moved there,
+    the button pressed, then released; returns the moment just before the
+    release was sent, which is when both programs act. (`xdotool click`
+    itself holds the button for about 100 ms, which would be counted too.)"""
+    session.mousemove(x, y)
+    session.xdotool("mousedown", "1")
+    time.sleep(0.05)  # the press handled before the clock starts
+    started = time.monotonic()
+    session.xdotool("mouseup", "1")
+    return started
+
+
+def lines_after(sim: HostSim, count: int, timeout: float = 20) -> list[float]:
+    """Arrival moments of the next `count` LINE records."""
+    arrivals = []
+    for _ in range(count):
+        sim.wait_for(match("LINE"), timeout)
+        arrivals.append(time.monotonic())
+    return arrivals
+
+
+def open_zoble(session: Session) -> Program:
+    z = Program(session, "zoble", "zoble.exe", "Form1")
+    splash = z.shown("Form2")
+    session.click(*splash.at(splash.width // 2, splash.height // 2))
+    z.window = session.wait_window("Form1")
+    return z
+
+
+def choose(z: Program, item: str) -> None:
+    z.click(OPTIONS)
+    menu = z.session.wait_window(None)
+    z.session.click(*menu_item(menu, item))
+    z.session.wait_window(None, viewable=False)
+
+
+# ---------------------------------------------------------------------------
+# The figures
+
+
+@dataclass
+class Row:
+    figure: str
+    zoble: str
+    reference: str = ""
+    target: str = ""
+
+
+@dataclass
+class Report:
+    rows: list[Row] = field(default_factory=list)
+    notes: list[str] = field(default_factory=list)
+
+    def add(self, *args: str) -> None:
+        self.rows.append(Row(*args))
+
+
+def ms(seconds: float) -> str:
+    return f"{seconds * 1000:.1f} ms"
+
+
+def kib(n: int) -> str:
+    return f"{n / 1024:.0f} KiB"
+
+
+def processor_session(session: Session, sim: HostSim, report: Report) -> None:
+    """About 75 s: greeting, start, one reminder, stop, adv, ims off, close;
+    the reference beside it: start, its reminder, close."""
+    shared = Shared(session, set())
+    z = open_zoble(session)
+    ref = Program(session, "reference", "reference.exe", "Reference")
+    ref.shown()
+    shared.exclude |= {z.process.pid, ref.process.pid}
+    shared.start = prefix_processes(session.prefix, shared.exclude)
+    shared.last = dict(shared.start)
+    lines_after(sim, 2)  # the greeting
+    z.click(START)
+    lines_after(sim, 3)
+    ref.click(START)
+    lines_after(sim, 3)
+    lines_after(sim, 6, timeout=75)  # both reminders, a minute after each start
+    z.click(STOP)
+    lines_after(sim, 2)
+    z.click(ADVERT)
+    lines_after(sim, 3)
+    choose(z, "ims off")
+    sim.wait_for(match("IM_CLOSED"), 30)
+    zoble_memory = probe(session, "Form1")
+    ref_memory = probe(session, "Reference")
+    z.click(CLOSE)
+    zoble_cpu = wait_rusage(z.process, 30)
+    zoble_wall = time.monotonic() - z.launched
+    lines_after(sim, 2)  # the farewell
+    ref.click((100, 20))  # focus, away from its start area
+    session.key("alt+F4")
+    ref_cpu = wait_rusage(ref.process, 30)
+    ref_wall = time.monotonic() - ref.launched
+    shared_cpu = shared.sample()
+
+    def share(cpu: float, wall: float) -> str:
+        return f"{cpu:.2f} s / {wall:.0f} s = {100 * cpu / wall:.2f}%"
+
+    report.add("processor, whole session", share(zoble_cpu, zoble_wall),
+               share(ref_cpu, ref_wall), "zoble <= 0.3% of wall")
+    report.add("  of it Wine's start-up", f"{z.startup_cpu:.2f} s", f"{ref.startup_cpu:.2f} s")
+    report.add("  after start-up", share(zoble_cpu - z.startup_cpu, zoble_wall),
+               share(ref_cpu - ref.startup_cpu, ref_wall))
+    report.notes.append(
+        f"wineserver and Wine's services of the prefix, shared by zoble, the reference and "
+        f"hostsim over the same session: {shared_cpu:.2f} s")
+    if zoble_memory and ref_memory:
+        report.add("peak private memory", kib(zoble_memory.peak_private),
+                   kib(ref_memory.peak_private))
+
+
+def click_to_line(session: Session, sim: HostSim, report: Report) -> None:
+    """A real click on each program's start, in turn, to the first line."""
+    # The reference first: a window mapped just before a press can take the
+    # press for its own activation, and zoble's greeting gives it time.
+    ref = Program(session, "reference", "reference.exe", "Reference")
+    ref.shown()
+    z = open_zoble(session)
+    lines_after(sim, 2)
+    times: dict[str, list[float]] = {"zoble": [], "reference": []}
+    for _ in range(CLICKS):
+        for program in (z, ref):
+            clicked = timed_click(session, *program.point(START))
+            arrivals = lines_after(sim, 3)
+            times[program.name].append(arrivals[0] - clicked)
+    zt, rt = times["zoble"], times["reference"]
+    report.add(f"click on start to first line, median of {CLICKS}", ms(statistics.median(zt)),
+               ms(statistics.median(rt)), "zoble <= reference + 5 ms")
+    report.add(f"  worst of {CLICKS}", ms(max(zt)), ms(max(rt)))
+    adverts = []
+    for _ in range(3):
+        clicked = timed_click(session, *z.point(ADVERT))
+        adverts.append(lines_after(sim, 3)[0] - clicked)
+    report.add("click on adv to first line, median of 3", ms(statistics.median(adverts)))
+    # The reminders the starts above have set going would come in the middle
+    # of what follows.
+    z.click(STOP)
+    lines_after(sim, 2)
+    session.stop(ref.process)
+    session.stop(sim)
+    faults(session, z, report)
+
+
+def faults(session: Session, z: Program, report: Report) -> None:
+    """zoble against a client that stops reading for a while, then one whose
+    instant-message window never answers."""
+    sim = session.start_hostsim("--rooms", "Lobby", "--at", "330,40", "--hang", str(HANG_MS),
+                                "--im-outcome", "stay")
+    sim.wait_for(match("HANG"), 30)
+    hung = time.monotonic()
+    # The system asking zoble for an answer every 100 ms through the hang.
+    watch = session.start(session.build_dir / "probe.exe", "watch", str(HANG_MS / 1000 - 1),
+                          capture_output=True)
+    clicked = timed_click(session, *z.point(ADVERT))
+    awake = None
+    arrivals = []
+    deadline = Deadline(HANG_MS / 1000 + 10)
+    try:
+        while len(arrivals) < 3:
+            record = sim.wait_for(lambda r: r.event in ("LINE", "AWAKE"), deadline.remaining())
+            if record.event == "AWAKE":
+                awake = time.monotonic()
+            else:
+                arrivals.append(time.monotonic())
+    except TimeoutError:
+        pass
+    awake_text = f"client awake {ms(awake - clicked)} after the click" if awake else "no AWAKE"
+    first = ms(arrivals[0] - clicked) if arrivals else "none"
+    report.add(f"adv clicked {ms(clicked - hung)} into a {HANG_MS} ms hang: first line", first,
+               "", awake_text)
+    report.add("  adv's lines that arrived", f"{len(arrivals)} of 3", "",
+               "a send that times out is dropped by Wine")
+    watch.wait_exit(30)
+    answers = dict(re.findall(r"(\w+)=(\d+)", watch.popen.stdout.read().decode()))
+    report.add("  zoble's slowest answer to the system meanwhile",
+               f"{answers.get('worst_ms', '?')} ms", "",
+               f"reported hung {answers.get('hung', '?')} of {answers.get('samples', '?')} times")
+
+    choose(z, "ims off")
+    sim.wait_for(match("IM_SENT"), 30)
+    time.sleep(0.5)  # well inside the wait for the answer that never comes
+    clicked = timed_click(session, *z.point(ADVERT))
+    first = lines_after(sim, 3)[0] - clicked
+    report.add("adv clicked while an instant message waits: first line", ms(first))
+    session.stop(sim)
+
+
+def footprint(build: Path, report: Report) -> None:
+    for arch in ("win32", "win64"):
+        exe = build.parent / arch / "zoble.exe"
+        if not exe.exists():
+            continue
+        headers = run(["objdump", "-p", str(exe)], timeout=60).decode(errors="replace")
+        dlls = sorted({d.lower() for d in re.findall(r"DLL Name: (\S+)", headers)})
+        target = "<= 300 KB" if arch == "win32" else ""
+        report.add(f"zoble.exe size, {arch}", f"{exe.stat().st_size / 1000:.0f} KB", "", target)
+        report.notes.append(f"{arch} imports: " + ", ".join(dlls))
+    ref = build / "reference.exe"
+    report.add(f"reference.exe size, {build.name}", "", f"{ref.stat().st_size / 1000:.0f} KB")
+
+
+def machine() -> str:
+    model = "unknown processor"
+    with open("/proc/cpuinfo") as f:
+        for line in f:
+            if line.startswith("model name"):
+                model = line.split(":", 1)[1].strip()
+                break
+    wine = subprocess.run(["/usr/lib/wine/wine64", "--version"], capture_output=True,
+                          text=True).stdout.strip()
+    return f"{os.cpu_count()} x {model}, {wine}"
+
+
+def print_report(build: Path, report: Report) -> None:
+    print(f"figures from {for_build(build).arch} build {build}; machine: {machine()}")
+    widths = [max(len(getattr(r, k)) for r in report.rows + [Row("figure", "zoble",
+                                                                 "reference", "target")])
+              for k in ("figure", "zoble", "reference", "target")]
+    header = Row("figure", "zoble", "reference", "target / note")
+    for r in [header] + report.rows:
+        print(f"{r.figure:<{widths[0]}}  {r.zoble:>{widths[1]}}  {r.reference:>{widths[2]}}  "
+              f"{r.target}")
+    for note in report.notes:
+        print(f"- {note}")
+
+
+def idle_hour(build: Path, minutes: int) -> None:
+    """Idle mode for `minutes`: each reminder's lateness, and zoble's
+    processor time, memory and object counts at each reminder."""
+    with Session(build) as session:
+        sim = session.start_hostsim("--rooms", "Lobby", "--at", "330,40")
+        sim.wait_ready()
+        z = open_zoble(session)
+        lines_after(sim, 2)
+        z.click(START)
+        sim.wait_for(match("LINE", text=c.reason(b"idle reason")), 20)
+        reason_ms = next(r.ms for r in reversed(sim.records) if r.event == "LINE")
+        cpu_start = proc_cpu(z.process.pid)
+        wall_start = time.monotonic()
+        print("reminder  late ms  private KiB  handles  gdi  user  windows  cpu s")
+        rows = []
+        for k in range(1, minutes + 1):
+            first = sim.wait_for(match("LINE", text=c.SIGNATURE), 75)
+            late = first.ms - (reason_ms + 60000 * k)
+            sim.wait_for(match("LINE", text=c.reason(b"idle reason")), 20)
+            p = probe(session, "Form1") or Probe()
+            cpu = proc_cpu(z.process.pid) - cpu_start
+            rows.append((late, p, cpu))
+            print(f"{k:8}  {late:7}  {p.private / 1024:11.0f}  {p.handles:7}  {p.gdi:3}  "
+                  f"{p.user:4}  {p.windows:7}  {cpu:5.2f}", flush=True)
+        wall = time.monotonic() - wall_start
+        z.click(CLOSE)
+        z.process.wait_exit(30)
+    lates = [abs(r[0]) for r in rows]
+    first, last = rows[0][1], rows[-1][1]
+
+    def change(a: int, b: int) -> str:
+        return f"{100 * (b - a) / a:+.2f}%" if a > 0 else "n/a"
+
+    print(f"\n{minutes} reminders, worst lateness {max(lates)} ms (target: within 1000 ms)")
+    print(f"processor {rows[-1][2]:.2f} s over {wall:.0f} s; "
+          f"{rows[-1][2] * 3600 / wall:.2f} s an hour at this rate (target: under 2 s)")
+    print(f"first to last reminder: private {change(first.private, last.private)}, handles "
+          f"{change(first.handles, last.handles)}, gdi {change(first.gdi, last.gdi)}, user "
+          f"{change(first.user, last.user)}, windows {change(first.windows, last.windows)} "
+          "(target: within 1%; -1 means Wine does not count them)")
 
 
 def main() -> int:
-    if len(sys.argv) != 2:
-        sys.exit(__doc__.strip())
-    build = Path(sys.argv[1]).resolve()
-    rows = []
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("build", type=Path)
+    parser.add_argument("--no-session", action="store_true",
+                        help="leave out the 75 s processor session")
+    parser.add_argument("--hour", action="store_true", help="idle mode for an hour instead")
+    parser.add_argument("--minutes", type=int, default=60, help="with --hour: its length")
+    args = parser.parse_args()
+    build = args.build.resolve()
+    if args.hour:
+        idle_hour(build, args.minutes)
+        return 0
+    report = Report()
     with Session(build) as session:
-        # Wine's own start-up, once, so it is not counted below.
-        measure(session, str(build / "wait-bench.exe"), "0")
-        for label, args in (("ten pauses, sleeping", ["10"]),
-                            ("three pauses, spinning", ["3", "spin"])):
-            wall, cpu, out = measure(session, str(build / "wait-bench.exe"), *args)
-            rows.append((label, wall, cpu, out.decode().strip()))
-        sim = session.start_hostsim("--rooms", "Lobby")
+        sim = session.start_hostsim("--rooms", "Lobby", "--at", "330,40")
         sim.wait_ready()
-        wall, cpu, _ = measure(session, str(build / "post-sequences.exe"))
-        rows.append(("post-sequences.exe, whole", wall, cpu, ""))
-        session.stop(sim)
-
-    print(f"{'program':<28} {'wall s':>8} {'cpu s':>8} {'cpu %':>7}  program's own figures")
-    for label, wall, cpu, own in rows:
-        print(f"{label:<28} {wall:8.3f} {cpu:8.3f} {100 * cpu / wall:7.2f}  {own}")
+        if not args.no_session:
+            processor_session(session, sim, report)
+        click_to_line(session, sim, report)
+    footprint(build, report)
+    print_report(build, report)
     return 0
 
 

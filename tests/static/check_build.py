@@ -24,7 +24,7 @@ ARCH = OBJDUMP = WINDRES = ""
 
 FORMATS = {"win32": "pei-i386", "win64": "pei-x86-64"}
 MANIFEST_ARCH = {"win32": "x86", "win64": "amd64"}
-PROGRAMS = ["zoble.exe", "hostsim.exe", "post-line.exe", "post-sequences.exe", "wait-bench.exe",
+PROGRAMS = ["zoble.exe", "hostsim.exe", "post-line.exe", "post-sequences.exe", "reference.exe",
             "probe.exe"]
 # Shipped with every Windows; a user installs nothing beside zoble.exe.
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "msvcrt.dll"}

@@ -23,21 +23,32 @@ GLYPHS = {
 }
 
 
-def bmp24(width, height, pixel):
-    """A bottom-up 24-bit BMP; pixel(x, y) gives (r, g, b)."""
-    stride = (width * 3 + 3) & ~3
+def bmp(width, height, pixel, bits):
+    """A bottom-up palettised BMP of 4 or 8 bits a pixel; pixel(x, y) gives
+    (r, g, b). The palette holds the colours used, in order of first use.
+    Few colours each, so a small palette keeps zoble.exe small."""
+    colours = {}
+    for y in range(height):
+        for x in range(width):
+            colours.setdefault(pixel(x, y), len(colours))
+    if len(colours) > 1 << bits:
+        raise ValueError(f"{len(colours)} colours do not fit in {bits} bits")
+    stride = ((width * bits + 31) // 32) * 4
+    per_byte = 8 // bits
     rows = []
     for y in range(height - 1, -1, -1):
-        row = bytearray()
+        row = bytearray(stride)
         for x in range(width):
-            r, g, b = pixel(x, y)
-            row += bytes((b, g, r))
-        row += b"\0" * (stride - len(row))
+            shift = 8 - bits * (x % per_byte + 1)
+            row[x // per_byte] |= colours[pixel(x, y)] << shift
         rows.append(bytes(row))
     data = b"".join(rows)
-    header = struct.pack("<2sIHHI", b"BM", 14 + 40 + len(data), 0, 0, 14 + 40)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
-    return header + info + data
+    palette = b"".join(bytes((b, g, r, 0)) for r, g, b in colours)
+    offset = 14 + 40 + len(palette)
+    header = struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, 0, len(data), 2835, 2835,
+                       len(colours), 0)
+    return header + info + palette + data
 
 
 def text_mask(text, scale):
@@ -61,6 +72,11 @@ def main_background(x, y):
     return (0x3A, 0x3A, 0x3A) if y % 3 == 0 else (0x24, 0x24, 0x24)
 
 
+# The title's shading steps: with black, the shadow, the rules and the
+# subtitle, sixteen colours.
+BANDS = 12
+
+
 def splash():
     title, tw, th = text_mask("zoble", 6)
     sub, sw, sh = text_mask("idle . vud", 2)
@@ -72,8 +88,8 @@ def splash():
 
     def pixel(x, y):
         if (x, y) in title:
-            # Red, brighter toward the top of the letters.
-            t = (y - ty) / th
+            # Red, brighter toward the top of the letters, in bands.
+            t = int(BANDS * (y - ty) / th) / BANDS
             return (255, int(60 * (1 - t)), int(40 * (1 - t)))
         if (x, y) in shadow:
             return (90, 0, 0)
@@ -83,7 +99,7 @@ def splash():
             return (120, 0, 0)
         return (0, 0, 0)
 
-    return bmp24(200, 150, pixel)
+    return bmp(200, 150, pixel, 4)
 
 
 PALETTE = [
@@ -139,7 +155,7 @@ def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
         os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources")
     files = {
-        "main.bmp": bmp24(151, 94, main_background),
+        "main.bmp": bmp(151, 94, main_background, 4),
         "splash.bmp": splash(),
         "zoble.ico": ico(),
     }

@@ -14,7 +14,13 @@
 //                         and prints "worst_ms=N hung=K samples=M": the
 //                         slowest answer and how often the system called the
 //                         window hung
+//   probe usage TITLE     figures of the process owning the top-level window
+//                         TITLE, on one line of NAME=VALUE: pid, private and
+//                         peak_private (bytes), handles, gdi and user (object
+//                         counts, -1 where the system keeps none), windows
+//                         (its top-level and child windows), cpu_ms
 #include <windows.h>
+#include <psapi.h>
 
 #include <cwchar>
 #include <string>
@@ -99,6 +105,66 @@ int Watch(double seconds) {
   return 0;
 }
 
+struct Owned {
+  DWORD pid;
+  long windows;
+};
+
+BOOL CALLBACK CountChild(HWND, LPARAM data) {
+  reinterpret_cast<Owned*>(data)->windows++;
+  return TRUE;
+}
+
+BOOL CALLBACK CountTop(HWND w, LPARAM data) {
+  auto* owned = reinterpret_cast<Owned*>(data);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  if (pid == owned->pid) {
+    owned->windows++;
+    EnumChildWindows(w, CountChild, data);
+  }
+  return TRUE;
+}
+
+long GuiCount(HANDLE process, DWORD which) {
+  SetLastError(0);
+  const DWORD n = GetGuiResources(process, which);
+  return n == 0 && GetLastError() != 0 ? -1 : long(n);
+}
+
+ULONGLONG Ticks(FILETIME t) {
+  return (ULONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+}
+
+int Usage(const wchar_t* title) {
+  const HWND window = FindWindowW(nullptr, title);
+  Owned owned{0, 0};
+  if (!window || !GetWindowThreadProcessId(window, &owned.pid))
+    return 1;
+  const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, owned.pid);
+  if (!process)
+    return 1;
+  PROCESS_MEMORY_COUNTERS_EX memory{};
+  memory.cb = sizeof memory;
+  if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                            sizeof memory))
+    memory.PrivateUsage = memory.PeakPagefileUsage = 0;
+  DWORD handles = 0;
+  GetProcessHandleCount(process, &handles);
+  FILETIME created, exited, kernel, user;
+  ULONGLONG cpu_ms = 0;
+  if (GetProcessTimes(process, &created, &exited, &kernel, &user))
+    cpu_ms = (Ticks(kernel) + Ticks(user)) / 10000;
+  EnumWindows(CountTop, reinterpret_cast<LPARAM>(&owned));
+  wprintf(
+      L"pid=%lu private=%llu peak_private=%llu handles=%lu gdi=%ld user=%ld windows=%ld "
+      L"cpu_ms=%llu\n",
+      owned.pid, ULONGLONG(memory.PrivateUsage), ULONGLONG(memory.PeakPagefileUsage), handles,
+      GuiCount(process, GR_GDIOBJECTS), GuiCount(process, GR_USEROBJECTS), owned.windows, cpu_ms);
+  CloseHandle(process);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -110,8 +176,10 @@ int wmain(int argc, wchar_t** argv) {
     return CloseOnCreate(std::wcstod(argv[2], nullptr));
   if (argc == 3 && std::wcscmp(argv[1], L"watch") == 0)
     return Watch(std::wcstod(argv[2], nullptr));
+  if (argc == 3 && std::wcscmp(argv[1], L"usage") == 0)
+    return Usage(argv[2]);
   fwprintf(stderr,
            L"usage: probe settext HEX | probe close | probe close-on-create SECONDS | probe watch "
-           L"SECONDS\n");
+           L"SECONDS | probe usage TITLE\n");
   return 2;
 }
