@@ -1,22 +1,26 @@
-/* The least a program needs to do zoble's start: one window with a "start"
- * area; a click there finds the chat room as zoble does and sends it the
- * same three lines with a pause of a second between them, and a minute
- * later the same three again. No runtime, forms or layers: the bench holds
- * zoble's figures against this one's. */
+/* The least a program needs to do zoble's start: one window with a reason
+ * box that has the focus and a "start" area; a click there finds the chat
+ * room as zoble does and sends it the same three lines with a pause of a
+ * second between them, the last with the box's text, and a minute later the
+ * same three again (as long as zoble's, told apart by their last words). No
+ * runtime, forms or layers: the bench holds zoble's figures against this
+ * one's. */
 #include <windows.h>
 
 #define SEND_TIMEOUT_MS 3000
 #define REMINDER_TIMER 1
 #define REMINDER_MS 60000
 
-/* The "start" area at the place of zoble's start label, in pixels. */
+/* The "start" area and the reason box at the places of zoble's, in pixels. */
 static const RECT kStart = {0, 40, 41, 57};
+static const RECT kReason = {8, 16, 137, 33};
+static HWND reason;
 
 #define PREFIX "</b></i><font face=arial><font color=#FF0000>\xba. "
 static const char* const kLines[] = {
-    PREFIX "zoble idle . vud",
+    PREFIX "zoble idle . ref",
     PREFIX "idle = true",
-    PREFIX "rsn: [idle reason]",
+    PREFIX "rsn: [%s]",
 };
 
 static HWND FindChild(HWND parent, HWND after, const char* cls) {
@@ -73,7 +77,14 @@ static void SendLines(void) {
   for (int i = 0; i < 3; ++i) {
     if (i)
       Pause();
-    Send(kLines[i]);
+    if (i == 2) {
+      char text[256], line[512];
+      GetWindowTextA(reason, text, sizeof text);
+      wsprintfA(line, kLines[i], text);
+      Send(line);
+    } else {
+      Send(kLines[i]);
+    }
   }
   busy = 0;
 }
@@ -120,7 +131,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command, int sh
   RegisterClassA(&wc);
   HWND w = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "Reference", WS_POPUP, 0, 500, 145, 60,
                            NULL, NULL, instance, NULL);
+  reason =
+      CreateWindowExA(0, "Edit", "reference", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL,
+                      kReason.left, kReason.top, kReason.right - kReason.left,
+                      kReason.bottom - kReason.top, w, NULL, instance, NULL);
   ShowWindow(w, show);
+  SetFocus(reason);
   MSG m;
   while (GetMessageA(&m, NULL, 0, 0) > 0) {
     TranslateMessage(&m);
