@@ -16,7 +16,14 @@ namespace msg = quil32::msg;
 using Journal = std::vector<Call>;
 
 // What the client does after the send icon is clicked.
-enum class Outcome { kCloses, kDialog, kDialogWithoutButton, kDialogAndCloses, kNothing };
+enum class Outcome {
+  kCloses,
+  kDialog,
+  kDialogWithoutButton,
+  kDialogAndCloses,
+  kDialogInANewWindow,  // the window is replaced by another as the dialog comes
+  kNothing
+};
 
 // The client's side: Enter in the keyword box opens the instant-message
 // window a moment later; a click on any of its icons brings the outcome.
@@ -45,6 +52,11 @@ class InstantMessage : public testing::Test {
       p.desktop.remove(im.window);
     if (outcome == Outcome::kDialogAndCloses)
       dialog = p.client.addDialog();
+    if (outcome == Outcome::kDialogInANewWindow) {
+      p.desktop.remove(im.window);
+      im = p.client.addImWindow(9);
+      dialog = p.client.addDialog();
+    }
     if (outcome == Outcome::kDialog)
       dialog = p.client.addDialog();
     if (outcome == Outcome::kDialogWithoutButton)
@@ -114,6 +126,17 @@ TEST_F(InstantMessage, TheDialogIsLookedForFirstAndAnsweredEvenWhenTheWindowHasG
                                        typedAndSent(im, 8, 0.5),
                                        {Posted(button, msg::kKeyDown, kSpace, 0, 0.9),
                                         Posted(button, msg::kKeyUp, kSpace, 0, 0.9)}}));
+}
+
+TEST_F(InstantMessage, TheCloseGoesToTheWindowFoundWithTheDialog) {
+  clientAnswers(9, Outcome::kDialogInANewWindow);
+  quil32::SetInstantMessagesOff(p.desktop, p.runtime);
+  const Hwnd button = p.desktop.findWindowEx(dialog, {}, "Button", std::nullopt);
+  EXPECT_EQ(p.desktop.journal(), join({keyword("$IM_OFF"),
+                                       typedAndSent(opened[0], 8, 0.5),
+                                       {Posted(button, msg::kKeyDown, kSpace, 0, 0.9),
+                                        Posted(button, msg::kKeyUp, kSpace, 0, 0.9),
+                                        Posted(im.window, msg::kClose, 0, 0, 0.9)}}));
 }
 
 TEST_F(InstantMessage, ASecondRequestInsideTheFirstsWaitRunsWholeAndFinishesFirst) {
