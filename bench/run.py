@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """zoble's figures under Wine, each beside those of a bare reference program
-(reference.exe: one window, a "start" area, the same three lines sent the
-same way, no runtime or forms) measured in the same run.
+(reference.exe: one window, a focused reason box, a "start" area, the same
+three lines sent the same way, no runtime or forms) measured in the same run.
 
     bench/run.py BUILD_DIR [--no-session]    the table (a few minutes)
     bench/run.py BUILD_DIR --hour [--minutes N]
