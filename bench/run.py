@@ -4,7 +4,7 @@
 three lines sent the same way, no runtime or forms) measured in the same run.
 
     bench/run.py BUILD_DIR [--no-session]    the table (a few minutes)
-    bench/run.py BUILD_DIR --hour [--minutes N]
+    bench/run.py BUILD_DIR --hour [--minutes N] [--focus-room]
                                             idle mode for N minutes (60)
 
 Figures, not assertions: each row prints its target beside it.
@@ -400,12 +400,17 @@ def print_report(build: Path, report: Report) -> None:
 REFERENCE_REASON = c.PREFIX + b"\xba. rsn: [reference]"
 
 
-def idle_hour(build: Path, minutes: int) -> None:
+# A point in hostsim's room transcript, away from both programs' windows.
+ROOM = (600, 300)
+
+
+def idle_hour(build: Path, minutes: int, focus_room: bool) -> None:
     """Idle mode for `minutes`: each reminder's lateness, and zoble's
     processor time, memory and object counts at each reminder; beside it the
     reference's processor time, on a display of its own so that each is the
     front window of its display with its reason box's caret blinking, as a
-    user leaves it."""
+    user leaves it. With `focus_room` a click in each room takes the focus
+    from both programs, so that no caret blinks: the reminders alone."""
     with Session(build) as session, Session(build) as ref_session:
         sim = session.start_hostsim("--rooms", "Lobby", "--at", "330,40")
         ref_sim = ref_session.start_hostsim("--rooms", "Lobby", "--at", "330,40")
@@ -422,6 +427,9 @@ def idle_hour(build: Path, minutes: int) -> None:
         wall_start = time.monotonic()
         ref.click(START)
         ref_sim.wait_for(match("LINE", text=REFERENCE_REASON), 20)
+        if focus_room:
+            session.click(*ROOM)
+            ref_session.click(*ROOM)
         ref_start = proc_cpu(ref.process.pid)
         print("reminder  late ms  anon KiB  windows  gdi  user  cpu s  reference cpu s")
         rows = []
@@ -464,10 +472,12 @@ def main() -> int:
                         help="leave out the 75 s processor session")
     parser.add_argument("--hour", action="store_true", help="idle mode for an hour instead")
     parser.add_argument("--minutes", type=int, default=60, help="with --hour: its length")
+    parser.add_argument("--focus-room", action="store_true",
+                        help="with --hour: the focus in the client's room, no caret blinking")
     args = parser.parse_args()
     build = args.build.resolve()
     if args.hour:
-        idle_hour(build, args.minutes)
+        idle_hour(build, args.minutes, args.focus_room)
         return 0
     report = Report()
     with Session(build) as session:
