@@ -110,9 +110,7 @@ def wait_rusage(process: WinProcess, timeout: float) -> float:
 
 @dataclass
 class Probe:
-    private: int = 0
     peak_private: int = 0
-    handles: int = 0
     gdi: int = -1
     user: int = -1
     windows: int = 0

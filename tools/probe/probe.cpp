@@ -15,10 +15,10 @@
 //                         slowest answer and how often the system called the
 //                         window hung
 //   probe usage TITLE     figures of the process owning the top-level window
-//                         TITLE, on one line of NAME=VALUE: pid, private and
-//                         peak_private (bytes), handles, gdi and user (object
-//                         counts, -1 where the system keeps none), windows
-//                         (its top-level and child windows), cpu_ms
+//                         TITLE, on one line of NAME=VALUE: peak_private
+//                         (bytes), gdi and user (object counts, -1 where the
+//                         system keeps none), windows (its top-level and
+//                         child windows)
 #include <windows.h>
 #include <psapi.h>
 
@@ -132,10 +132,6 @@ long GuiCount(HANDLE process, DWORD which) {
   return n == 0 && GetLastError() != 0 ? -1 : long(n);
 }
 
-ULONGLONG Ticks(FILETIME t) {
-  return (ULONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-}
-
 int Usage(const wchar_t* title) {
   const HWND window = FindWindowW(nullptr, title);
   Owned owned{0, 0};
@@ -144,23 +140,13 @@ int Usage(const wchar_t* title) {
   const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, owned.pid);
   if (!process)
     return 1;
-  PROCESS_MEMORY_COUNTERS_EX memory{};
+  PROCESS_MEMORY_COUNTERS memory{};
   memory.cb = sizeof memory;
-  if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
-                            sizeof memory))
-    memory.PrivateUsage = memory.PeakPagefileUsage = 0;
-  DWORD handles = 0;
-  GetProcessHandleCount(process, &handles);
-  FILETIME created, exited, kernel, user;
-  ULONGLONG cpu_ms = 0;
-  if (GetProcessTimes(process, &created, &exited, &kernel, &user))
-    cpu_ms = (Ticks(kernel) + Ticks(user)) / 10000;
+  if (!GetProcessMemoryInfo(process, &memory, sizeof memory))
+    memory.PeakPagefileUsage = 0;
   EnumWindows(CountTop, reinterpret_cast<LPARAM>(&owned));
-  wprintf(
-      L"pid=%lu private=%llu peak_private=%llu handles=%lu gdi=%ld user=%ld windows=%ld "
-      L"cpu_ms=%llu\n",
-      owned.pid, ULONGLONG(memory.PrivateUsage), ULONGLONG(memory.PeakPagefileUsage), handles,
-      GuiCount(process, GR_GDIOBJECTS), GuiCount(process, GR_USEROBJECTS), owned.windows, cpu_ms);
+  wprintf(L"peak_private=%llu gdi=%ld user=%ld windows=%ld\n", ULONGLONG(memory.PeakPagefileUsage),
+          GuiCount(process, GR_GDIOBJECTS), GuiCount(process, GR_USEROBJECTS), owned.windows);
   CloseHandle(process);
   return 0;
 }
