@@ -28,6 +28,7 @@ class ZobleTest(unittest.TestCase):
             # French keys: the accented letters of the reason have keys of their own.
             session.keyboard_layout("fr")
             z = Zoble(self, session)
+            session.wait_window("Form2")  # the shot must show it
             z.shot("splash")
             z.open_main_window()
             z.shot("main")
