@@ -48,8 +48,9 @@ class WindowAccess {
   virtual Hwnd findWindowEx(Hwnd parent, Hwnd after, std::string_view cls,
                             std::optional<std::string_view> title = std::nullopt) = 0;
 
-  // SendMessageA with a numeric lParam. Sends are bounded: a window that is
-  // gone or whose thread hangs makes this return false instead of blocking.
+  // SendMessageA with a numeric lParam: returns once the window has handled
+  // it (true). A busy receiver is waited for, up to a bound; a window that is
+  // gone, or whose thread did not answer within the bound, gives false.
   virtual bool sendMessage(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
                            std::intptr_t lParam) = 0;
 

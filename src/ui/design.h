@@ -61,8 +61,8 @@ struct FormDesign {
   std::string name;
   std::string caption;
   Frame frame = Frame::kSizable;
-  bool taskbarButton = false;
-  int clientWidth = 0;  // twips
+  bool taskbarButton = false;  // for a borderless window; a framed one has the system's default
+  int clientWidth = 0;         // twips
   int clientHeight = 0;
   int picture = 0;                  // bitmap resource drawn unscaled at the top-left; 0 for none
   std::vector<LabelDesign> labels;  // in stacking order: a later label lies above

@@ -69,7 +69,10 @@ FormWindow::FormWindow(HINSTANCE instance, ui::Form& form)
 
   const bool framed = design_.frame == ui::Frame::kSizable;
   const DWORD style = (framed ? WS_OVERLAPPEDWINDOW : WS_POPUP) | WS_CLIPCHILDREN;
-  const DWORD exStyle = design_.taskbarButton ? WS_EX_APPWINDOW : WS_EX_TOOLWINDOW;
+  // A borderless window gets a taskbar button only when its design asks for
+  // one. A framed window is an ordinary top-level window: the menu holder,
+  // the one there is, is never shown and so never shows a button.
+  const DWORD exStyle = framed ? 0 : design_.taskbarButton ? WS_EX_APPWINDOW : WS_EX_TOOLWINDOW;
   RECT r{0, 0, toPixels(design_.clientWidth), toPixels(design_.clientHeight)};
   AdjustWindowRectEx(&r, style, FALSE, exStyle);
   const int width = r.right - r.left;

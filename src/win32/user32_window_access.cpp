@@ -23,9 +23,7 @@ Hwnd User32WindowAccess::findWindowEx(Hwnd parent, Hwnd after, std::string_view 
 
 bool User32WindowAccess::sendMessage(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
                                      std::intptr_t lParam) {
-  DWORD_PTR result = 0;
-  return SendMessageTimeoutA(ToNative(window), message, wParam, lParam, SMTO_ABORTIFHUNG,
-                             kSendTimeoutMs, &result) != 0;
+  return sender_.send(ToNative(window), message, wParam, lParam);
 }
 
 bool User32WindowAccess::sendText(Hwnd window, std::string& text) {

@@ -2,15 +2,12 @@
 #pragma once
 
 #include "driver/window_access.h"
+#include "win32/message_sender.h"
 
 namespace win32 {
 
 class User32WindowAccess final : public quil32::WindowAccess {
  public:
-  // How long a send may wait for the receiving window before the line is
-  // given up. A responsive window answers in well under this.
-  static constexpr unsigned kSendTimeoutMs = 3000;
-
   quil32::Hwnd findWindow(std::string_view cls, std::optional<std::string_view> title) override;
   quil32::Hwnd findWindowEx(quil32::Hwnd parent, quil32::Hwnd after, std::string_view cls,
                             std::optional<std::string_view> title) override;
@@ -22,6 +19,9 @@ class User32WindowAccess final : public quil32::WindowAccess {
   void setWindowPos(quil32::Hwnd window, quil32::Hwnd insertAfter, int x, int y, int cx, int cy,
                     unsigned flags) override;
   void releaseCapture() override;
+
+ private:
+  MessageSender sender_;
 };
 
 }  // namespace win32

@@ -94,6 +94,29 @@ TEST(MainWindow, ClosedByTheSystemItSaysGoodbyeAndEndsTheProgram) {
   EXPECT_TRUE(p.runtime.ended());
 }
 
+TEST(MainWindow, ACloseSentWhileAStartSendsItsLastLineEndsWithoutBringingTheWindowBack) {
+  // A close sent to the main window is served while zoble itself waits on a
+  // send: here the room's entry passes one on as it takes the reason's Enter.
+  Program p;
+  auto& main = p.mainWindow();
+  int enters = 0;
+  p.desktop.onReceive(p.room.entry, [&](const Call& c) {
+    if (c.message == quil32::msg::kChar && ++enters == 3)
+      main.raise(ui::Event::kClose, "");
+  });
+  p.platform.clickAt(p.platform.now(), main, "Label3");
+  p.platform.setHorizon(p.platform.now() + 100);
+  p.runtime.run();
+
+  // The start, the goodbye inside its last send, and nothing after: the
+  // start's remaining step (the timer) belonged to a window that is gone.
+  EXPECT_EQ(Texts(p), (std::vector<std::string>{kSignature, kIdleOn, Reason("idle reason"),
+                                                kBanner, kBannerLink}));
+  const auto& created = p.platform.windowsCreated();
+  EXPECT_EQ(std::count(created.begin(), created.end(), "Form1"), 1);
+  EXPECT_TRUE(p.runtime.ended());
+}
+
 TEST(OptionsMenu, DismissedOrChosenItLoadsItsHolderOnceAndKeepsNoState) {
   Program p;
   auto& main = p.mainWindow();

@@ -208,6 +208,23 @@ def match(event: str | None = None, window: str | None = None, how: str | None =
     return predicate
 
 
+def assert_pauses_on_the_clock(test, sim: HostSim, sequences: list[list[bytes]]) -> None:
+    """The room's lines are these sequences, one after the other, and every
+    pause between two lines of a sequence ended on the whole second after the
+    time of day at its start, rounded."""
+    lines = [r for r in sim.records if r.event == "LINE"]
+    test.assertEqual([r.text for r in lines], [line for seq in sequences for line in seq])
+    i = 0
+    for seq in sequences:
+        for before, after in zip(lines[i:i + len(seq)], lines[i + 1:i + len(seq)]):
+            late = sim.pause_lateness(before, after)
+            # The clock is a single-precision number: a few ms either way.
+            if late is not None:
+                test.assertTrue(-0.03 < late < 0.25,
+                                f"{after.text!r} came {late:+.3f} s after its whole second")
+        i += len(seq)
+
+
 class RecordsEnded(AssertionError):
     """The record stream ended (hostsim exited) before the awaited record."""
 
@@ -340,6 +357,22 @@ class HostSim(WinProcess):
 
     def take_available(self) -> list[Record]:
         return self.stream.take_available()
+
+    def time_of_day(self, record: Record) -> float:
+        """The local time of day of a record, in seconds since midnight: READY
+        tells at what time of day hostsim's clock started."""
+        ready = next(r for r in self.records if r.event == "READY" and r.window == "-")
+        return (ready.lparam + record.ms) / 1000 % 86400
+
+    def pause_lateness(self, before: Record, after: Record) -> float | None:
+        """How long after the whole second at which a pause between two lines
+        should end the second line came: a pause starts from the time of day
+        rounded to the nearest second and ends one second later. None when
+        the first line came too near a half second to tell how it rounded."""
+        start = self.time_of_day(before)
+        if abs(start % 1 - 0.5) < 0.05:
+            return None
+        return self.time_of_day(after) - (round(start) + 1)
 
 
 # ---------------------------------------------------------------------------

@@ -9,13 +9,20 @@ byte for byte and in order, and screenshots are left in wine-shots/.
 from __future__ import annotations
 
 import sys
+import time
 import unittest
 from pathlib import Path
 
 import catalogue as c
-from harness import Session, match
+from harness import Session, assert_pauses_on_the_clock, match
 from zoble_ui import (ADVERT, CLOSE, DRAG_STRIP, OPTIONS, REASON_BOX, START, STOP,
-                      TITLE_LEFT_OF_STRIP, Zoble)
+                      TITLE_LEFT_OF_STRIP, TITLE_RIGHT_OF_STRIP, Zoble)
+
+WS_OVERLAPPEDWINDOW = 0x00CF0000
+WS_POPUP = 0x80000000
+WS_EX_TOPMOST = 0x8
+WS_EX_TOOLWINDOW = 0x80
+WS_EX_APPWINDOW = 0x40000
 
 BUILD_DIR = Path()
 
@@ -35,6 +42,9 @@ class ZobleTest(unittest.TestCase):
             z.click(REASON_BOX)
             session.key("End", "shift+Home")
             session.type("lunch <b>&</b> \u00e9t\u00e9")
+            # Clicked late in a second: the start's first pause begins past
+            # the half second, so it ends on the second after next.
+            time.sleep((0.6 - time.time() % 1) % 1)
             z.click(START)
             z.wait_lines(5)
             z.shot("idle-on")
@@ -44,12 +54,12 @@ class ZobleTest(unittest.TestCase):
             z.wait_lines(10)
             z.close()
             z.shot("closed")
-        self.assertEqual(z.lines(), [
-            c.BANNER, c.BANNER_LINK,
-            c.SIGNATURE, c.IDLE_ON, c.reason(b"lunch <b>&</b> \xe9t\xe9"),
-            c.SIGNATURE, c.ADVERT, c.LINK_LINE,
-            c.SIGNATURE, c.IDLE_OFF,
-            c.BANNER, c.BANNER_LINK,
+        assert_pauses_on_the_clock(self, z.sim, [
+            [c.BANNER, c.BANNER_LINK],
+            [c.SIGNATURE, c.IDLE_ON, c.reason(b"lunch <b>&</b> \xe9t\xe9")],
+            [c.SIGNATURE, c.ADVERT, c.LINK_LINE],
+            [c.SIGNATURE, c.IDLE_OFF],
+            [c.BANNER, c.BANNER_LINK],
         ])
 
     def test_options_menu_switches_instant_messages_and_shows_the_boxes(self):
@@ -70,6 +80,10 @@ class ZobleTest(unittest.TestCase):
             z.choose("about")
             box = session.wait_window("zoble")
             z.shot("about")
+            _, box_children = z.describe("#32770", "zoble")
+            # The menu's holder: loaded, hidden, with the system's default frame.
+            holder, _ = z.describe("ZobleForm", "Form3")
+            main, _ = z.describe("ZobleForm", "Form1")
             session.key("Return")
             session.wait_window("zoble", viewable=False)
             self.assertGreater(box.width, 200)
@@ -98,6 +112,27 @@ class ZobleTest(unittest.TestCase):
                     and (r.window, r.event) != ("dialog/button", "WM_CHAR")]
         self.assertEqual(received, conversation(b"$IM_OFF") + conversation(b"$IM_ON"))
         self.assertEqual(z.lines(), [c.BANNER, c.BANNER_LINK, c.BANNER, c.BANNER_LINK])
+        # The box has an OK button only, and no icon.
+        shown = [(cls, text) for cls, text, flags in box_children if flags["visible"]]
+        self.assertEqual([text for cls, text in shown if cls == "Button"], ["OK"])
+        self.assertEqual([f for _, _, f in box_children if f["icon"]], [])
+        self.assertEqual(holder["style"] & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW)
+        self.assertEqual((holder["visible"], holder["exstyle"] & WS_EX_TOOLWINDOW), (0, 0))
+        self.assertTrue(main["style"] & WS_POPUP)
+        self.assertEqual(main["exstyle"] & (WS_EX_TOPMOST | WS_EX_APPWINDOW),
+                         WS_EX_TOPMOST | WS_EX_APPWINDOW)
+
+    def test_the_splash_waits_for_its_click_however_long(self):
+        with self.session() as session:
+            z = Zoble(self, session)
+            splash = session.wait_window("Form2")
+            time.sleep(10)
+            self.assertEqual(session.wait_window("Form2"), splash, "still shown where it was")
+            styles, _ = z.describe("ZobleForm", "Form2")
+            self.assertTrue(styles["exstyle"] & WS_EX_TOPMOST)
+            self.assertEqual([r.event for r in z.sim.take_available()], ["READY"])
+            z.open_main_window()
+            z.close()
 
     def test_drag_strip_moves_the_window_and_the_rest_of_the_title_does_not(self):
         with self.session() as session:
@@ -105,7 +140,8 @@ class ZobleTest(unittest.TestCase):
             z.open_main_window()
             before = z.main
             z.click(TITLE_LEFT_OF_STRIP)
-            z.click(STOP)  # something that surely happens after the click above
+            z.click(TITLE_RIGHT_OF_STRIP)
+            z.click(STOP)  # something that surely happens after the clicks above
             z.wait_lines(4)
             self.assertEqual(session.wait_window("Form1"), before)
 

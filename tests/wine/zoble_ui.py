@@ -18,6 +18,7 @@ ADVERT = (90, 48)
 OPTIONS = (125, 48)
 DRAG_STRIP = (70, 8)
 TITLE_LEFT_OF_STRIP = (30, 8)
+TITLE_RIGHT_OF_STRIP = (109, 8)
 
 MENU_ITEMS = ["ims on", "ims off", "about", "contact", "exit"]
 
@@ -47,14 +48,31 @@ class Zoble:
                                           timeout=timeout)
         self.test.assertEqual(status.code, 0, f"probe {' '.join(args)}")
 
+    def describe(self, cls: str, title: str) -> tuple[dict[str, int], list[tuple[str, str, dict]]]:
+        """A top-level window's styles as another program sees them, and its
+        direct children: (class, text, {"visible": 0/1, "icon": 0/1})."""
+        probe = self.session.start(self.session.build_dir / "probe.exe", "window", cls, title,
+                                   capture_output=True)
+        self.test.assertEqual(probe.wait_exit(30).code, 0, f"probe window {cls} {title}")
+        first, *rest = probe.popen.stdout.read().decode("utf-8", "replace").splitlines()
+
+        def fields(text: str) -> dict[str, int]:
+            return {k: int(v, 0) for k, v in (f.split("=") for f in text.split())}
+        children = []
+        for line in rest:
+            child_class, text, flags = line.split("\t")
+            children.append((child_class, text, fields(flags)))
+        return fields(first), children
+
     def set_reason(self, text: str) -> None:
         """Sets the reason box by a message, for texts too long or too foreign to type."""
         self.probe("settext", text.encode().hex())
 
     def start_watch(self, seconds: float):
         """Asks the main window for an answer every 100 ms for `seconds`;
-        watch_result() tells the slowest answer and how often the system
-        took it for hung."""
+        watch_result() tells the slowest answer, how often the system took
+        it for hung, how many asks went unanswered for 1 s, and when the
+        reason box's text first changed (ms after the probe started)."""
         return self.session.start(self.session.build_dir / "probe.exe", "watch", str(seconds),
                                   capture_output=True)
 

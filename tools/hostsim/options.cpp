@@ -61,13 +61,22 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
       if (!needsValue())
         return std::nullopt;
       o.rooms = SplitCommas(value());
-    } else if (name == "--hang" || name == "--hang-after-line" ||
-               name == "--close-room-after-line" || name == "--im-delay" ||
+    } else if (name == "--hang-after-line") {
+      if (!needsValue())
+        return std::nullopt;
+      for (const std::string& line : SplitCommas(value())) {
+        unsigned n = 0;
+        if (!ParseUnsigned(line, n) || n == 0) {
+          error = "--hang-after-line takes line numbers from 1, separated by commas";
+          return std::nullopt;
+        }
+        o.hangAfterLines.push_back(n);
+      }
+    } else if (name == "--hang" || name == "--close-room-after-line" || name == "--im-delay" ||
                name == "--outcome-delay" || name == "--im-icons") {
       if (!needsValue())
         return std::nullopt;
       unsigned& target = name == "--hang"                    ? o.hangMs
-                         : name == "--hang-after-line"       ? o.hangAfterLine
                          : name == "--close-room-after-line" ? o.closeRoomAfterLine
                          : name == "--im-delay"              ? o.imDelayMs
                          : name == "--outcome-delay"         ? o.outcomeDelayMs

@@ -17,8 +17,8 @@ struct Options {
   bool strayRichcntl = false;
   bool noClient = false;
   unsigned hangMs = 0;
-  unsigned hangAfterLine = 0;       // 0: the hang starts right after READY
-  unsigned closeRoomAfterLine = 0;  // 0: rooms stay open
+  std::vector<unsigned> hangAfterLines;  // none: the hang starts right after READY
+  unsigned closeRoomAfterLine = 0;       // 0: rooms stay open
   unsigned outcomeDelayMs = 0;
   unsigned imDelayMs = 300;
   unsigned imIcons = 10;

@@ -23,6 +23,16 @@ std::string EscapeBytes(std::string_view bytes) {
 
 Recorder::Recorder() : start_(GetTickCount()) {}
 
+unsigned long Recorder::originTimeOfDayMs() const {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  const DWORD elapsed = GetTickCount() - start_;
+  const unsigned long now =
+      ((t.wHour * 60UL + t.wMinute) * 60 + t.wSecond) * 1000 + t.wMilliseconds;
+  const unsigned long day = 24UL * 3600 * 1000;
+  return (now + day - elapsed % day) % day;
+}
+
 Recorder::~Recorder() {
   if (ownsHandle_)
     CloseHandle(out_);

@@ -30,9 +30,13 @@ class Recorder {
              unsigned long wParam, unsigned long lParam, std::string_view text);
 
   void event(std::string_view window, std::string_view name, std::string_view text = {},
-             unsigned long wParam = 0) {
-    write(window, "-", name, wParam, 0, text);
+             unsigned long wParam = 0, unsigned long lParam = 0) {
+    write(window, "-", name, wParam, lParam, text);
   }
+
+  // The local time of day, in milliseconds since midnight, at which the
+  // records' MS field was 0: it puts every record on the clock's seconds.
+  unsigned long originTimeOfDayMs() const;
 
  private:
   HANDLE out_ = INVALID_HANDLE_VALUE;

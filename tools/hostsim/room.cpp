@@ -2,6 +2,8 @@
 // the room's transcript.
 #include <windows.h>
 
+#include <algorithm>
+
 #include "client.h"
 
 namespace hostsim {
@@ -13,7 +15,8 @@ static void EnterLine(Room& room) {
   const HWND target = room.transcript ? room.transcript : room.entry;
   g.log.event(Find(target)->name, "LINE", line);
   ++g.linesEntered;
-  if (g.options.hangMs && g.linesEntered == g.options.hangAfterLine)
+  const auto& hangs = g.options.hangAfterLines;
+  if (g.options.hangMs && std::find(hangs.begin(), hangs.end(), g.linesEntered) != hangs.end())
     PostMessageA(g.frame, kHangMessage, 0, 0);
   if (g.linesEntered == g.options.closeRoomAfterLine)
     PostMessageA(room.window, kCloseRoomMessage, 0, 0);

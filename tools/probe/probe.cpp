@@ -11,9 +11,18 @@
 //                         so that the close waits in zoble's queue for its
 //                         first pump (inside the greeting)
 //   probe watch SECONDS   asks the main window for an answer every 100 ms
-//                         and prints "worst_ms=N hung=K samples=M": the
-//                         slowest answer and how often the system called the
-//                         window hung
+//                         (WM_NULL, given up after 1 s) and reads its reason
+//                         box; prints "worst_ms=N hung=K unanswered=U
+//                         samples=M changed_ms=C": the slowest answer, how
+//                         often the system called the window hung, how many
+//                         asks went unanswered, and when the box's text first
+//                         differed from what it held at the start (-1: never)
+//   probe window CLASS TITLE
+//                         the top-level window of that class and title: a
+//                         line "style=0xS exstyle=0xE visible=V", then a line
+//                         "CLASS<TAB>TEXT<TAB>visible=V icon=I" for each
+//                         direct child in Z order (I: whether it shows an
+//                         icon), such as a message box's buttons
 //   probe usage TITLE     figures of the process owning the top-level window
 //                         TITLE, on one line of NAME=VALUE: peak_private
 //                         (bytes), gdi and user (object counts, -1 where the
@@ -84,24 +93,67 @@ int CloseOnCreate(double seconds) {
   return closed ? 0 : 1;
 }
 
+// The reason box's text as the box itself gives it, asked as other programs ask.
+std::wstring BoxText(HWND box, bool& answered) {
+  wchar_t text[512] = L"";
+  DWORD_PTR copied = 0;
+  answered = SendMessageTimeoutW(box, WM_GETTEXT, 512, LPARAM(text), SMTO_NORMAL, 1000, &copied);
+  return text;
+}
+
+// A send that failed because the window went as the program ended is no
+// missing answer; one that ran out its time is.
+int Unanswered(bool answered) {
+  return !answered && GetLastError() == ERROR_TIMEOUT ? 1 : 0;
+}
+
 int Watch(double seconds) {
   const HWND main = MainWindow();
-  if (!main)
+  const HWND box = FindWindowExW(main, nullptr, L"Edit", nullptr);
+  if (!main || !box)
     return 1;
-  const ULONGLONG end = GetTickCount64() + ULONGLONG(seconds * 1000);
+  const ULONGLONG start = GetTickCount64();
+  const ULONGLONG end = start + ULONGLONG(seconds * 1000);
+  bool answered = false;
+  const std::wstring initial = BoxText(box, answered);
   ULONGLONG worst = 0;
-  int hung = 0, samples = 0;
+  long long changed = -1;
+  int hung = 0, unanswered = Unanswered(answered), samples = 0;
   while (GetTickCount64() < end && IsWindow(main)) {
     const ULONGLONG asked = GetTickCount64();
     DWORD_PTR result = 0;
-    SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
-    const ULONGLONG answered = GetTickCount64() - asked;
-    worst = answered > worst ? answered : worst;
+    answered = SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &result);
+    unanswered += Unanswered(answered);
+    const ULONGLONG took = GetTickCount64() - asked;
+    worst = took > worst ? took : worst;
     hung += IsHungAppWindow(main) ? 1 : 0;
+    const std::wstring text = BoxText(box, answered);
+    unanswered += Unanswered(answered);
+    if (answered && changed < 0 && text != initial)
+      changed = (long long)(GetTickCount64() - start);
     ++samples;
     Sleep(100);
   }
-  wprintf(L"worst_ms=%llu hung=%d samples=%d\n", worst, hung, samples);
+  wprintf(L"worst_ms=%llu hung=%d unanswered=%d samples=%d changed_ms=%lld\n", worst, hung,
+          unanswered, samples, changed);
+  return 0;
+}
+
+int Describe(const wchar_t* cls, const wchar_t* title) {
+  const HWND window = FindWindowW(cls, title);
+  if (!window)
+    return 1;
+  wprintf(L"style=0x%08lx exstyle=0x%08lx visible=%d\n", GetWindowLongW(window, GWL_STYLE),
+          GetWindowLongW(window, GWL_EXSTYLE), IsWindowVisible(window) ? 1 : 0);
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t childClass[64] = L"", text[256] = L"";
+    GetClassNameW(child, childClass, 64);
+    GetWindowTextW(child, text, 256);
+    DWORD_PTR icon = 0;  // what a picture control shows; 0 for any other child
+    SendMessageTimeoutW(child, STM_GETICON, 0, 0, SMTO_NORMAL, 1000, &icon);
+    wprintf(L"%ls\t%ls\tvisible=%d icon=%d\n", childClass, text, IsWindowVisible(child) ? 1 : 0,
+            icon ? 1 : 0);
+  }
   return 0;
 }
 
@@ -162,10 +214,12 @@ int wmain(int argc, wchar_t** argv) {
     return CloseOnCreate(std::wcstod(argv[2], nullptr));
   if (argc == 3 && std::wcscmp(argv[1], L"watch") == 0)
     return Watch(std::wcstod(argv[2], nullptr));
+  if (argc == 4 && std::wcscmp(argv[1], L"window") == 0)
+    return Describe(argv[2], argv[3]);
   if (argc == 3 && std::wcscmp(argv[1], L"usage") == 0)
     return Usage(argv[2]);
   fwprintf(stderr,
            L"usage: probe settext HEX | probe close | probe close-on-create SECONDS | probe watch "
-           L"SECONDS | probe usage TITLE\n");
+           L"SECONDS | probe window CLASS TITLE | probe usage TITLE\n");
   return 2;
 }

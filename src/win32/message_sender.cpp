@@ -1,0 +1,139 @@
+#include "win32/message_sender.h"
+
+#include <algorithm>
+
+namespace win32 {
+
+namespace {
+
+// Posted to the worker: lParam is the request to send.
+constexpr UINT kSendRequest = WM_APP + 1;
+
+// A thread that has not looked at its queue for 5 s is reported hung; the
+// wait looks at least this often.
+constexpr DWORD kLookAtQueueMs = 1000;
+
+// Serves what the system and other programs send to this thread's windows,
+// and repaints them, until `done` is set. Nothing else is dispatched: clicks,
+// keys and timer ticks wait in the queue, as behind a plain SendMessage.
+void ServeUntil(HANDLE done) {
+  for (;;) {
+    const DWORD woke =
+        MsgWaitForMultipleObjects(1, &done, FALSE, kLookAtQueueMs, QS_SENDMESSAGE | QS_PAINT);
+    if (woke == WAIT_OBJECT_0)
+      return;
+    if (woke == WAIT_FAILED) {
+      // Cannot happen with a live event; the request must outlive the send all the same.
+      WaitForSingleObject(done, INFINITE);
+      return;
+    }
+    MSG m;
+    PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT))
+      DispatchMessageW(&m);
+  }
+}
+
+}  // namespace
+
+struct MessageSender::Request {
+  HWND window;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+  HANDLE done = nullptr;
+  bool delivered = false;
+  bool timedOut = false;
+
+  // The send itself, on whichever thread makes it: bounded, so that it never
+  // outlives the wait that owns its text.
+  void run() {
+    DWORD_PTR result = 0;
+    delivered =
+        SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, kBoundMs, &result) != 0;
+    timedOut = !delivered && GetLastError() == ERROR_TIMEOUT;
+  }
+};
+
+MessageSender::~MessageSender() {
+  if (!worker_)
+    return;
+  // Every send has waited for its own request: the worker is idle.
+  PostThreadMessageW(workerId_, WM_QUIT, 0, 0);
+  WaitForSingleObject(worker_, kBoundMs);
+  CloseHandle(worker_);
+}
+
+bool MessageSender::send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+  if (thread == 0)
+    return false;  // no such window, or none at all: the message reaches nothing
+  if (thread == GetCurrentThreadId()) {
+    // One of the program's own windows: handled right here, as SendMessage does.
+    SendMessageA(window, message, wParam, lParam);
+    return true;
+  }
+  const auto given = std::find(givenUp_.begin(), givenUp_.end(), thread);
+  if (given != givenUp_.end()) {
+    // Waiting the whole bound again for each line would leave the user's
+    // clicks queued for minutes; once the client answers, lines go through.
+    if (IsHungAppWindow(window))
+      return false;
+    givenUp_.erase(given);
+  }
+
+  Request request{window, message, wParam, lParam};
+  if (!startWorker() || !sendThroughWorker(request))
+    request.run();  // no second thread to be had: wait here, still bounded
+  if (request.timedOut)
+    givenUp_.push_back(thread);
+  return request.delivered;
+}
+
+bool MessageSender::startWorker() {
+  if (worker_)
+    return true;
+  const HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (!ready)
+    return false;
+  worker_ = CreateThread(nullptr, 0, &Work, ready, 0, &workerId_);
+  if (worker_) {
+    // Posting to the worker needs its queue, which it makes first thing.
+    const HANDLE either[] = {ready, worker_};
+    if (WaitForMultipleObjects(2, either, FALSE, INFINITE) != WAIT_OBJECT_0) {
+      CloseHandle(worker_);
+      worker_ = nullptr;
+    }
+  }
+  CloseHandle(ready);
+  return worker_ != nullptr;
+}
+
+bool MessageSender::sendThroughWorker(Request& request) {
+  request.done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (!request.done)
+    return false;
+  // The worker takes requests in the order they come, so a send made by a
+  // handler that runs inside this wait reaches the receiver after this one.
+  const bool posted = PostThreadMessageW(workerId_, kSendRequest, 0, LPARAM(&request)) != 0;
+  if (posted)
+    ServeUntil(request.done);
+  CloseHandle(request.done);
+  return posted;
+}
+
+DWORD WINAPI MessageSender::Work(void* ready) {
+  MSG m;
+  PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE);  // makes this thread's queue
+  SetEvent(HANDLE(ready));
+  while (GetMessageW(&m, nullptr, 0, 0) > 0) {
+    if (m.message != kSendRequest)
+      continue;
+    auto& request = *reinterpret_cast<Request*>(m.lParam);
+    request.run();
+    SetEvent(request.done);
+  }
+  return 0;
+}
+
+}  // namespace win32
