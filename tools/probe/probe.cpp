@@ -11,12 +11,14 @@
 //                         so that the close waits in zoble's queue for its
 //                         first pump (inside the greeting)
 //   probe watch SECONDS   asks the main window for an answer every 100 ms
-//                         (WM_NULL, given up after 1 s) and reads its reason
-//                         box; prints "worst_ms=N hung=K unanswered=U
-//                         samples=M changed_ms=C": the slowest answer, how
-//                         often the system called the window hung, how many
-//                         asks went unanswered, and when the box's text first
-//                         differed from what it held at the start (-1: never)
+//                         (WM_NULL, given up after 1 s), has it repaint, and
+//                         reads its reason box; prints "worst_ms=N hung=K
+//                         unanswered=U unpainted=P samples=M changed_ms=C":
+//                         the slowest answer, how often the system called the
+//                         window hung, how many asks went unanswered, how
+//                         often it had not repainted by the next ask, and
+//                         when the box's text first differed from what it
+//                         held at the start (-1: never)
 //   probe window CLASS TITLE
 //                         the top-level window of that class and title: a
 //                         line "style=0xS exstyle=0xE visible=V", then a line
@@ -118,8 +120,10 @@ int Watch(double seconds) {
   const std::wstring initial = BoxText(box, answered);
   ULONGLONG worst = 0;
   long long changed = -1;
-  int hung = 0, unanswered = Unanswered(answered), samples = 0;
+  int hung = 0, unanswered = Unanswered(answered), unpainted = 0, samples = 0;
   while (GetTickCount64() < end && IsWindow(main)) {
+    unpainted += GetUpdateRect(main, nullptr, FALSE) ? 1 : 0;
+    InvalidateRect(main, nullptr, FALSE);
     const ULONGLONG asked = GetTickCount64();
     DWORD_PTR result = 0;
     answered = SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &result);
@@ -134,8 +138,8 @@ int Watch(double seconds) {
     ++samples;
     Sleep(100);
   }
-  wprintf(L"worst_ms=%llu hung=%d unanswered=%d samples=%d changed_ms=%lld\n", worst, hung,
-          unanswered, samples, changed);
+  wprintf(L"worst_ms=%llu hung=%d unanswered=%d unpainted=%d samples=%d changed_ms=%lld\n", worst,
+          hung, unanswered, unpainted, samples, changed);
   return 0;
 }
 
