@@ -6,8 +6,10 @@
 # of the sources without their history) the stamp is a fixed date.
 if(DEFINED ENV{SOURCE_DATE_EPOCH})
   set(ZOBLE_SOURCE_DATE_EPOCH $ENV{SOURCE_DATE_EPOCH})
+  set(stamp_source "SOURCE_DATE_EPOCH")
 else()
   set(ZOBLE_SOURCE_DATE_EPOCH 946684800)  # 2000-01-01 00:00 UTC
+  set(stamp_source "no commit found: a fixed date")
   find_package(Git QUIET)
   if(Git_FOUND)
     execute_process(COMMAND ${GIT_EXECUTABLE} log -1 --format=%ct
@@ -15,6 +17,7 @@ else()
                     OUTPUT_VARIABLE commit_time OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
     if(NOT failed AND commit_time MATCHES "^[0-9]+$")
       set(ZOBLE_SOURCE_DATE_EPOCH ${commit_time})
+      set(stamp_source "the commit's time")
       # HEAD's log moves with every commit and checkout: configure again then,
       # so that the stamp follows the commit.
       execute_process(COMMAND ${GIT_EXECUTABLE} rev-parse --path-format=absolute
@@ -27,6 +30,7 @@ else()
     endif()
   endif()
 endif()
+message(STATUS "Time stamps: ${ZOBLE_SOURCE_DATE_EPOCH}, ${stamp_source}")
 
 # GNU ld takes the PE time stamp from SOURCE_DATE_EPOCH; the PE checksum then
 # follows from the bytes.
@@ -35,4 +39,5 @@ foreach(language C CXX)
                                         SOURCE_DATE_EPOCH=${ZOBLE_SOURCE_DATE_EPOCH})
 endforeach()
 # __FILE__ (an assert, say) names files relative to the tree, not this machine.
-add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}/= -ffile-prefix-map=${PROJECT_BINARY_DIR}/=)
+add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=
+                    -ffile-prefix-map=${PROJECT_BINARY_DIR}/=)
