@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """What a Windows build must be before anyone runs it: programs for the
 build's processor that import only the system's own DLLs, and zoble.exe
-with its version block and a manifest for its processor, in a zip with a
-readme for Windows users.
+with its version block and a manifest for its processor, importing only
+functions on the allow-list (imports.txt) and asking for no newer Windows
+than its build promises, in a zip with a readme for Windows users.
 
     check_build.py BUILD_DIR win32|win64 OBJDUMP WINDRES
 
@@ -29,6 +30,13 @@ PROGRAMS = ["zoble.exe", "hostsim.exe", "post-line.exe", "post-sequences.exe", "
 # Shipped with every Windows; a user installs nothing beside zoble.exe.
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "msvcrt.dll"}
 
+ALLOW_LIST = Path(__file__).with_name("imports.txt")
+# The Windows the allow-list names, by NT version (what the PE header asks for).
+WINDOWS = {"2000": (5, 0), "XP": (5, 1), "2003": (5, 2), "XP-x64": (5, 2), "Vista": (6, 0),
+           "7": (6, 1), "8": (6, 2), "8.1": (6, 3), "10": (10, 0)}
+# The oldest Windows each build starts on, as the README and the readme say.
+PROMISE = {"win32": "2000", "win64": "XP-x64"}
+
 
 def output(*command: str) -> str:
     return subprocess.run(command, check=True, capture_output=True, text=True,
@@ -44,6 +52,84 @@ class ProgramsTest(unittest.TestCase):
                 imports = {dll.lower() for dll in re.findall(r"DLL Name: (\S+)", headers)}
                 self.assertIn("user32.dll", imports)
                 self.assertLessEqual(imports, SYSTEM_DLLS)
+
+
+def imports(headers: str) -> set[tuple[str, str]]:
+    """(dll, function) for each function in objdump -p's import tables."""
+    table = headers[headers.index("The Import Tables"):]
+    table = re.split(r"^(?:The (?!Import)|PE File)", table, maxsplit=1, flags=re.M)[0]
+    found, dll = set(), None
+    for line in table.splitlines():
+        if name := re.match(r"\s*DLL Name: (\S+)", line):
+            dll = name[1].lower()
+        elif dll and (member := re.match(r"\t[0-9a-f]+\t\s*(\d+)\s+(\S+)", line)):
+            found.add((dll, member[2]))
+    return found
+
+
+def allow_list(build: str) -> dict[tuple[str, str], str]:
+    """The oldest Windows of each function the build may import."""
+    column = {"win32": 2, "win64": 3}[build]
+    allowed, listed = {}, set()
+    for number, line in enumerate(ALLOW_LIST.read_text().splitlines(), 1):
+        fields = line.split("#", 1)[0].split()
+        if not fields:
+            continue
+        where = f"{ALLOW_LIST.name}:{number}"
+        if len(fields) != 4 or any(w not in WINDOWS and w != "-" for w in fields[2:]):
+            raise ValueError(f"{where}: not 'DLL function WIN32 WIN64', each Windows one of "
+                             f"{', '.join(WINDOWS)} or -")
+        key = (fields[0].lower(), fields[1])
+        if key in listed:
+            raise ValueError(f"{where}: {key[0]} {key[1]} a second time")
+        listed.add(key)
+        if fields[column] != "-":
+            allowed[key] = fields[column]
+    return allowed
+
+
+class OldestWindowsTest(unittest.TestCase):
+    """zoble.exe starts on the oldest Windows its build promises: every
+    function it imports is one that Windows has, by the allow-list, and its
+    PE header asks for no newer one."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.headers = output(OBJDUMP, "-p", str(BUILD_DIR / "zoble.exe"))
+        cls.promise = PROMISE[ARCH]
+        cls.allowed = allow_list(ARCH)
+
+    def test_every_import_is_on_the_allow_list(self):
+        imported = imports(self.headers)
+        self.assertIn(("user32.dll", "SendMessageTimeoutA"), imported, "the import tables read")
+        new = sorted(imported - self.allowed.keys())
+        if new:
+            self.fail(f"zoble.exe ({ARCH}) imports what tests/static/{ALLOW_LIST.name} does not "
+                      "list:\n" + "".join(f"  {dll} {function}\n" for dll, function in new)
+                      + "If zoble is meant to call it, add it there with the oldest Windows that "
+                      f"has it; the {ARCH} build promises Windows {self.promise}.")
+        unused = sorted(self.allowed.keys() - imported)
+        if unused:  # worth a tidy-up, not a failure
+            print(f"{ALLOW_LIST.name}: no longer imported by {ARCH}: "
+                  + ", ".join(f"{dll} {function}" for dll, function in unused), file=sys.stderr)
+
+    def test_no_listed_import_is_newer_than_the_promise(self):
+        newer = sorted(f"  {dll} {function}: {oldest}\n"
+                       for (dll, function), oldest in self.allowed.items()
+                       if WINDOWS[oldest] > WINDOWS[self.promise])
+        if newer:
+            self.fail(f"tests/static/{ALLOW_LIST.name} lists for {ARCH} what Windows "
+                      f"{self.promise} lacks:\n{''.join(newer)}zoble.exe would not start there.")
+
+    def test_a_gui_program_for_the_promised_windows(self):
+        def field(name: str, base: int = 10) -> int:
+            return int(re.findall(rf"^{name}\s+(\S+)", self.headers, re.M)[0], base)
+
+        self.assertEqual(field("Subsystem", 16), 2, "the GUI subsystem")
+        for asked in ("OSystem", "Subsystem"):
+            version = (field(f"Major{asked}Version"), field(f"Minor{asked}Version"))
+            self.assertLessEqual(version, WINDOWS[self.promise],
+                                 f"{asked}Version {version} is newer than Windows {self.promise}")
 
 
 class ZobleTest(unittest.TestCase):
