@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """What a Windows build must be before anyone runs it: programs for the
 build's processor that import only the system's own DLLs, and zoble.exe
-with its version block and a manifest for its processor, importing only
-functions on the allow-list (imports.txt) and asking for no newer Windows
-than its build promises, in a zip with a readme for Windows users.
+with its version block, a manifest for its processor, its two pictures at
+24 bits and its icon, within its size on i686, importing only functions on
+the allow-list (imports.txt) and asking for no newer Windows than its build
+promises, in a zip with a readme for Windows users.
 
     check_build.py BUILD_DIR win32|win64 OBJDUMP WINDRES
 
@@ -14,8 +15,10 @@ The toolchain's own objdump and windres read the programs.
 from __future__ import annotations
 
 import re
+import struct
 import subprocess
 import sys
+import tempfile
 import unittest
 import zipfile
 from pathlib import Path
@@ -157,6 +160,72 @@ class ZobleTest(unittest.TestCase):
         self.assertEqual(re.findall(r'processorArchitecture="([^"]*)"', text),
                          [MANIFEST_ARCH[ARCH]])
         self.assertIn('requestedExecutionLevel level="asInvoker"', text)
+
+
+def resources(exe: Path) -> dict[tuple[int, int], bytes]:
+    """zoble.exe's resources with numbers for type and name, by (type, name),
+    as windres writes them into a .res file."""
+    with tempfile.TemporaryDirectory() as scratch:
+        res = Path(scratch) / "zoble.res"
+        subprocess.run([WINDRES, "-i", str(exe), "-O", "res", "-o", str(res)], check=True,
+                       capture_output=True, timeout=60)
+        data = res.read_bytes()
+    found = {}
+    at = 0
+    while at + 8 <= len(data):
+        size, header = struct.unpack_from("<II", data, at)
+        # A type or name is 0xFFFF and a number, or a string; zoble's are numbers.
+        kind, type_id, name_kind, name_id = struct.unpack_from("<HHHH", data, at + 8)
+        if kind == name_kind == 0xFFFF:
+            found[(type_id, name_id)] = data[at + header:at + header + size]
+        at += header + (size + 3) // 4 * 4
+    return found
+
+
+RT_ICON, RT_BITMAP, RT_GROUP_ICON = 3, 2, 14
+# As zoble.rc numbers them.
+ICON, MAIN_PICTURE, SPLASH_PICTURE = 1, 101, 102
+# The size goal of the 32-bit program.
+I686_LIMIT = 300 * 1024
+
+
+class ZobleResourcesTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.found = resources(BUILD_DIR / "zoble.exe")
+
+    def image(self, data: bytes) -> tuple[int, int, int, int]:
+        """Width, height, bits a pixel and compression of a DIB header."""
+        header, width, height, _, bits, compression = struct.unpack_from("<IiiHHI", data)
+        self.assertEqual(header, 40)
+        return width, height, bits, compression
+
+    def test_both_pictures_are_24_bit_in_their_sizes_with_every_pixel(self):
+        for name, size in ((MAIN_PICTURE, (151, 94)), (SPLASH_PICTURE, (200, 150))):
+            with self.subTest(picture=name):
+                data = self.found[(RT_BITMAP, name)]
+                width, height, bits, compression = self.image(data)
+                self.assertEqual((width, height, bits, compression), (*size, 24, 0))
+                stride = (width * 3 + 3) // 4 * 4
+                self.assertGreaterEqual(len(data), 40 + stride * height)
+
+    def test_the_icon_has_a_32_and_a_16_pixel_image_of_16_colours(self):
+        _, kind, count = struct.unpack_from("<HHH", self.found[(RT_GROUP_ICON, ICON)])
+        self.assertEqual((kind, count), (1, 2))
+        sizes = []
+        for i in range(count):
+            width, height, colours, _, _, bits, _, image = struct.unpack_from(
+                "<BBBBHHIH", self.found[(RT_GROUP_ICON, ICON)], 6 + 14 * i)
+            self.assertEqual((width, height, colours, bits), (width, width, 16, 4))
+            # An icon's DIB is twice as high: the colours, then the mask.
+            self.assertEqual(self.image(self.found[(RT_ICON, image)]), (width, 2 * width, 4, 0))
+            sizes.append(width)
+        self.assertEqual(sizes, [32, 16])
+
+    def test_zoble_exe_within_its_size(self):
+        if ARCH != "win32":
+            self.skipTest("the size goal is the 32-bit program's")
+        self.assertLessEqual((BUILD_DIR / "zoble.exe").stat().st_size, I686_LIMIT)
 
 
 class PackageTest(unittest.TestCase):

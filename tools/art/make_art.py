@@ -23,32 +23,22 @@ GLYPHS = {
 }
 
 
-def bmp(width, height, pixel, bits):
-    """A bottom-up palettised BMP of 4 or 8 bits a pixel; pixel(x, y) gives
-    (r, g, b). The palette holds the colours used, in order of first use.
-    Few colours each, so a small palette keeps zoble.exe small."""
-    colours = {}
-    for y in range(height):
-        for x in range(width):
-            colours.setdefault(pixel(x, y), len(colours))
-    if len(colours) > 1 << bits:
-        raise ValueError(f"{len(colours)} colours do not fit in {bits} bits")
-    stride = ((width * bits + 31) // 32) * 4
-    per_byte = 8 // bits
+def bmp(width, height, pixel):
+    """A bottom-up BMP of 24 bits a pixel, as the windows' designs ask for;
+    pixel(x, y) gives (r, g, b)."""
+    stride = (width * 3 + 3) // 4 * 4
     rows = []
     for y in range(height - 1, -1, -1):
         row = bytearray(stride)
         for x in range(width):
-            shift = 8 - bits * (x % per_byte + 1)
-            row[x // per_byte] |= colours[pixel(x, y)] << shift
+            r, g, b = pixel(x, y)
+            row[x * 3:x * 3 + 3] = bytes((b, g, r))
         rows.append(bytes(row))
     data = b"".join(rows)
-    palette = b"".join(bytes((b, g, r, 0)) for r, g, b in colours)
-    offset = 14 + 40 + len(palette)
+    offset = 14 + 40
     header = struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, 0, len(data), 2835, 2835,
-                       len(colours), 0)
-    return header + info + palette + data
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+    return header + info + data
 
 
 def text_mask(text, scale):
@@ -72,11 +62,6 @@ def main_background(x, y):
     return (0x3A, 0x3A, 0x3A) if y % 3 == 0 else (0x24, 0x24, 0x24)
 
 
-# The title's shading steps: with black, the shadow, the rules and the
-# subtitle, sixteen colours.
-BANDS = 12
-
-
 def splash():
     title, tw, th = text_mask("zoble", 6)
     sub, sw, sh = text_mask("idle . vud", 2)
@@ -88,9 +73,9 @@ def splash():
 
     def pixel(x, y):
         if (x, y) in title:
-            # Red, brighter toward the top of the letters, in bands.
-            t = int(BANDS * (y - ty) / th) / BANDS
-            return (255, int(60 * (1 - t)), int(40 * (1 - t)))
+            # Red, brighter toward the top of the letters, shaded row by row.
+            t = (y - ty) / (th - 1)
+            return (255, round(60 * (1 - t)), round(40 * (1 - t)))
         if (x, y) in shadow:
             return (90, 0, 0)
         if (x, y) in sub:
@@ -99,7 +84,7 @@ def splash():
             return (120, 0, 0)
         return (0, 0, 0)
 
-    return bmp(200, 150, pixel, 4)
+    return bmp(200, 150, pixel)
 
 
 PALETTE = [
@@ -155,7 +140,7 @@ def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
         os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources")
     files = {
-        "main.bmp": bmp(151, 94, main_background, 4),
+        "main.bmp": bmp(151, 94, main_background),
         "splash.bmp": splash(),
         "zoble.ico": ico(),
     }
