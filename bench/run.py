@@ -40,7 +40,8 @@ from zoble_ui import ADVERT, CLOSE, OPTIONS, START, STOP, menu_item  # noqa: E40
 
 TICK = os.sysconf("SC_CLK_TCK")
 CLICKS = 20
-HANG_MS = 5000
+STALL_MS = 8000
+HANG_MS = 40000
 
 
 # ---------------------------------------------------------------------------
@@ -312,40 +313,69 @@ def click_to_line(session: Session, sim: HostSim, report: Report) -> None:
     faults(session, z, report)
 
 
+def watch(session: Session, seconds: float) -> WinProcess:
+    """The system asking zoble for an answer every 100 ms (tools/probe)."""
+    return session.start(session.build_dir / "probe.exe", "watch", str(seconds),
+                         capture_output=True)
+
+
+def watched(process: WinProcess) -> dict[str, int]:
+    process.wait_exit(90)
+    return {k: int(v) for k, v in re.findall(r"(\w+)=(-?\d+)", process.popen.stdout.read().decode())}
+
+
 def faults(session: Session, z: Program, report: Report) -> None:
-    """zoble against a client that stops reading for a while, then one whose
-    instant-message window never answers."""
-    sim = session.start_hostsim("--rooms", "Lobby", "--at", "330,40", "--hang", str(HANG_MS),
-                                "--im-outcome", "stay")
-    sim.wait_for(match("HANG"), 30)
-    hung = time.monotonic()
-    # The system asking zoble for an answer every 100 ms through the hang.
-    watch = session.start(session.build_dir / "probe.exe", "watch", str(HANG_MS / 1000 - 1),
-                          capture_output=True)
-    clicked = timed_click(session, *z.point(ADVERT))
-    awake = None
-    arrivals = []
-    deadline = Deadline(HANG_MS / 1000 + 10)
+    """zoble against a client that stalls for a while, one that hangs for
+    longer than zoble waits, and one whose instant-message window never
+    answers."""
+    # A start whose second line meets an 8 s stall, adv clicked inside it.
+    sim = session.start_hostsim("--rooms", "Lobby", "--at", "330,40", "--hang", str(STALL_MS),
+                                "--hang-after-line", "1")
+    sim.wait_ready()
+    answers = watch(session, STALL_MS / 1000 + 6)
+    z.click(START)
+    sim.wait_for(match("HANG"), 20)
+    time.sleep(2.5)  # the start's first pause is over
+    z.click(ADVERT)
+    sim.wait_for(match("AWAKE"), STALL_MS / 1000 + 10)
     try:
-        while len(arrivals) < 3:
-            record = sim.wait_for(lambda r: r.event in ("LINE", "AWAKE"), deadline.remaining())
-            if record.event == "AWAKE":
-                awake = time.monotonic()
-            else:
-                arrivals.append(time.monotonic())
+        lines_after(sim, 5, timeout=10)  # the start's other two, adv's three
     except TimeoutError:
         pass
-    awake_text = f"client awake {ms(awake - clicked)} after the click" if awake else "no AWAKE"
-    first = ms(arrivals[0] - clicked) if arrivals else "none"
-    report.add(f"adv clicked {ms(clicked - hung)} into a {HANG_MS} ms hang: first line", first,
-               "", awake_text)
-    report.add("  adv's lines that arrived", f"{len(arrivals)} of 3", "",
-               "a send that times out is dropped by Wine")
-    watch.wait_exit(30)
-    answers = dict(re.findall(r"(\w+)=(\d+)", watch.popen.stdout.read().decode()))
-    report.add("  zoble's slowest answer to the system meanwhile",
-               f"{answers.get('worst_ms', '?')} ms", "",
-               f"reported hung {answers.get('hung', '?')} of {answers.get('samples', '?')} times")
+    got = len([r for r in sim.records if r.event == "LINE"])
+    report.add(f"lines lost to an {STALL_MS // 1000} s stall (start, adv clicked inside it)",
+               f"{6 - got} of 6", "", "0")
+    a = watched(answers)
+    report.add("  zoble's slowest answer to the system meanwhile", f"{a.get('worst_ms')} ms", "",
+               f"reported hung {a.get('hung')} of {a.get('samples')} times, "
+               f"{a.get('unanswered')} unanswered within 1 s, {a.get('unpainted')} unpainted")
+    z.click(STOP)
+    lines_after(sim, 2)
+    session.stop(sim)
+
+    # A 40 s hang: the line in flight is given up; then how soon the next goes.
+    sim = session.start_hostsim("--rooms", "Lobby", "--at", "330,40", "--hang", str(HANG_MS),
+                                "--hang-after-line", "1", "--im-outcome", "stay")
+    sim.wait_ready()
+    z.click(START)
+    sim.wait_for(match("HANG"), 20)
+    hung = time.monotonic()
+    answers = watch(session, HANG_MS / 1000 + 2)
+    watch_from = time.monotonic()
+    time.sleep(5)
+    # Typing waits in zoble's queue until it has given the line in flight up.
+    session.type("x")
+    sim.wait_for(match("AWAKE"), HANG_MS / 1000 + 10)
+    time.sleep(0.5)
+    clicked = timed_click(session, *z.point(STOP))
+    first = lines_after(sim, 2)[0] - clicked
+    a = watched(answers)
+    given_up = watch_from - hung + a.get("changed_ms", -1) / 1000
+    report.add(f"a {HANG_MS // 1000} s hang: the line in flight given up after",
+               f"{given_up:.1f} s", "", "30 s")
+    report.add("  stop clicked once the client is back: first line", ms(first), "", "prompt")
+    report.add("  zoble's slowest answer to the system meanwhile", f"{a.get('worst_ms')} ms", "",
+               f"reported hung {a.get('hung')} of {a.get('samples')} times")
 
     choose(z, "ims off")
     sim.wait_for(match("IM_SENT"), 30)
