@@ -107,10 +107,12 @@ class Faults(unittest.TestCase):
         self.assertLess(answered["worst_ms"], 1000, answered)
         self.assertGreater(answered["samples"], seconds * 5, answered)
 
-    def start_into_a_stall(self, z: Zoble, stall_s: float) -> None:
+    def start_into_a_stall(self, z: Zoble, stall_s: float, watch_s: float):
         """A start whose second line meets a client that has just stalled;
-        "adv" clicked and a word typed into the reason box inside the stall.
-        Returns once the start and the advert have posted."""
+        "adv" clicked and a word typed into the reason box inside the stall;
+        "stop" clicked once the start and the advert have posted. Returns the
+        watch on zoble's answers, started before the start."""
+        watch = z.start_watch(watch_s)
         z.click(START)
         z.sim.wait_for(match("HANG"), 20)
         time.sleep(2.5)  # the start's first pause is over: its next line waits on the client
@@ -118,28 +120,28 @@ class Faults(unittest.TestCase):
         z.session.type("back ")
         z.sim.wait_for(match("AWAKE"), stall_s + 10)
         z.wait_lines(8)
+        z.click(STOP)
+        return watch
 
     # The start's second line waited for the client; the click and the typing
     # waited in zoble's queue, in their order, for the start's next pause:
     # adv ran whole inside it, and the reason read after it has the typed word.
-    STALLED_START = [c.SIGNATURE, c.IDLE_ON, c.SIGNATURE, c.ADVERT, c.LINK_LINE,
-                     c.reason(b"back idle reason")]
+    STALLED_SESSION = GREETING + [
+        c.SIGNATURE, c.IDLE_ON, c.SIGNATURE, c.ADVERT, c.LINK_LINE, c.reason(b"back idle reason"),
+        c.SIGNATURE, c.IDLE_OFF] + GREETING
 
     def test_a_client_that_stalls_8_s_gets_every_line(self):
         # Longer than the 5 s after which the system calls the client hung.
         with self.session() as session:
             z = Zoble(self, session, "--hang", "8000", "--hang-after-line", "3")
             z.open_main_window()
-            watch = z.start_watch(14)
-            self.start_into_a_stall(z, 8)
-            z.click(STOP)
+            watch = self.start_into_a_stall(z, 8, watch_s=18)
             z.wait_lines(10)
             answered = z.watch_result(watch)
             z.close()
             session.stop(z.sim)
             records = z.sim.read_to_end()
-        self.assertEqual(z.lines(), GREETING + self.STALLED_START + [c.SIGNATURE, c.IDLE_OFF]
-                         + GREETING)
+        self.assertEqual(z.lines(), self.STALLED_SESSION)
         self.assert_answered_throughout(answered, 14)
         self.assert_entries_whole(records)
 
@@ -149,9 +151,8 @@ class Faults(unittest.TestCase):
         with self.session() as session:
             z = Zoble(self, session, "--hang", "5000", "--hang-after-line", "3,9")
             z.open_main_window()
-            watch = z.start_watch(20)
-            self.start_into_a_stall(z, 5)
-            z.click(STOP)
+            # Watched until zoble has ended.
+            watch = self.start_into_a_stall(z, 5, watch_s=40)
             z.sim.wait_for(match("HANG"), 20)
             time.sleep(2.5)
             session.key("alt+F4")
@@ -160,8 +161,7 @@ class Faults(unittest.TestCase):
             answered = z.watch_result(watch)
             session.stop(z.sim)
             records = z.sim.read_to_end()
-        self.assertEqual(z.lines(), GREETING + self.STALLED_START + [c.SIGNATURE, c.IDLE_OFF]
-                         + GREETING)
+        self.assertEqual(z.lines(), self.STALLED_SESSION)
         farewell = [r for r in records if r.event == "LINE"][-2]
         self.assertGreater(farewell.ms, awake.ms)
         self.assert_answered_throughout(answered, 14)
