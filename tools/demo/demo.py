@@ -5,20 +5,22 @@
     demo.py BUILD_DIR OUT_DIR --on DISPLAY  both programs on a person's display
 
 The walk-through uses zoble as a person does, with real clicks and typing on
-a virtual display of its own, and leaves numbered screenshots and
-transcript.txt (what the room received) in OUT_DIR. With --on, zoble and the
-client are left to the person at DISPLAY until zoble ends or Ctrl+C; the
-transcript is left in OUT_DIR all the same.
+a virtual display of its own, and leaves numbered screenshots, walk.gif (an
+animation of its first part) and transcript.txt (what the room received) in
+OUT_DIR. With --on, zoble and the client are left to the person at DISPLAY
+until zoble ends or Ctrl+C; the transcript is left in OUT_DIR all the same.
 """
 
 from __future__ import annotations
 
 import argparse
+import subprocess
 import sys
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tests" / "wine"))
 
+from animation import Recorder  # noqa: E402
 from harness import Record, Session, match  # noqa: E402
 from zoble_ui import ADVERT, CLOSE, OPTIONS, REASON_BOX, START, STOP, menu_item  # noqa: E402
 
@@ -26,6 +28,12 @@ from zoble_ui import ADVERT, CLOSE, OPTIONS, REASON_BOX, START, STOP, menu_item 
 CLIENT = ("--rooms", "Lobby", "--at", "100,24", "--im-outcome", "dialog")
 # The part of the display with both programs on it, for the screenshots.
 SCENE = "750x470+0+0"
+# How much longer the animation shows the pointer come to rest before a
+# click, and the moments a viewer wants to read.
+POINT_HOLD = 0.15
+READ_HOLD = 0.6
+# Milliseconds a key: slow enough for the animation to show the reason typed.
+TYPING_MS = 60
 # How long a person may leave the demo running.
 PLAY_HOURS = 12
 
@@ -41,15 +49,32 @@ def write_transcript(out: Path, lines: list[bytes]) -> None:
         print("  " + line.decode("cp1252"))
 
 
+def make_animation(film: Recorder, path: Path) -> str:
+    """Makes the animation, or says why there is none: the walk-through
+    stands without it."""
+    try:
+        film.write_gif(path)
+    except (OSError, RuntimeError, subprocess.SubprocessError) as error:
+        return f"no animation: {error}"
+    return f"animation in {path} ({path.stat().st_size:,} bytes, {film.seconds:.1f} s)"
+
+
 def walk_through(build: Path, out: Path) -> int:
-    for old in out.glob("*.png"):
+    for old in [*out.glob("*.png"), *out.glob("*.gif")]:
         old.unlink()
     shots = iter(range(1, 100))
 
     with Session(build) as session:
-        def shot(name: str) -> None:
+        def shot(name: str, hold: float = 0.0) -> None:
             path = session.screenshot(out / f"{next(shots):02d}-{name}.png", crop=SCENE)
             print(f"  screenshot {path}")
+            if hold:
+                film.take(hold)
+
+        def click(x: int, y: int) -> None:
+            session.mousemove(x, y)
+            film.take(POINT_HOLD)
+            session.click(x, y)
 
         def step(what: str) -> None:
             print(f"- {what}")
@@ -65,49 +90,55 @@ def walk_through(build: Path, out: Path) -> int:
         step("zoble starts with its splash window")
         zoble = session.start(build / "zoble.exe")
         splash = session.wait_window("Form2")
-        shot("splash")
+        # The animation runs from the splash to the options menu.
+        film = Recorder(session.env, SCENE, session.dir / "frames")
+        film.start()
+        shot("splash", READ_HOLD)
 
         step("a click on the splash: the greeting goes out, the main window shows")
-        session.click(*splash.at(splash.width // 2, splash.height // 2))
+        click(*splash.at(splash.width // 2, splash.height // 2))
         lines(1)
         main_window = session.wait_window("Form1")
         lines(1)
         shot("main-window")
 
         step("type a reason and click start")
-        session.click(*main_window.at(*REASON_BOX))
+        click(*main_window.at(*REASON_BOX))
         session.key("End", "shift+Home")
-        session.type("out for lunch")
-        session.click(*main_window.at(*START))
+        session.type("out for lunch", TYPING_MS)
+        click(*main_window.at(*START))
         lines(3)
-        shot("idle-on")
+        shot("idle-on", READ_HOLD)
 
         step("the advert")
-        session.click(*main_window.at(*ADVERT))
+        click(*main_window.at(*ADVERT))
         lines(3)
 
         step("back: click stop")
-        session.click(*main_window.at(*STOP))
+        click(*main_window.at(*STOP))
         lines(2)
         shot("idle-off")
 
         step("options, ims off: zoble sends the client's special instant message")
-        session.click(*main_window.at(*OPTIONS))
+        click(*main_window.at(*OPTIONS))
         menu = session.wait_window(None)
         shot("options")
-        session.click(*menu_item(menu, "ims off"))
+        film.stop()
+        click(*menu_item(menu, "ims off"))
         sim.wait_for(match("DIALOG"), 30)
         shot("instant-messages-off")
         sim.wait_for(match("IM_CLOSED"), 30)
 
         step("close: the farewell banner, and zoble ends")
-        session.click(*main_window.at(*CLOSE))
+        click(*main_window.at(*CLOSE))
         status = zoble.wait_exit(30)
         shot("closed")
         session.stop(sim)
         records = sim.read_to_end()
+        animation = make_animation(film, out / "walk.gif")
 
     print(f"zoble ended with code {status.code}; screenshots in {out}")
+    print(animation)
     write_transcript(out, room_lines(records))
     return 0 if status.code == 0 else 1
 
