@@ -110,8 +110,8 @@ TEST(MainWindow, ACloseSentWhileAStartSendsItsLastLineEndsWithoutBringingTheWind
 
   // The start, the goodbye inside its last send, and nothing after: the
   // start's remaining step (the timer) belonged to a window that is gone.
-  EXPECT_EQ(Texts(p), (std::vector<std::string>{kSignature, kIdleOn, Reason("idle reason"),
-                                                kBanner, kBannerLink}));
+  EXPECT_EQ(Texts(p), (std::vector<std::string>{kSignature, kIdleOn, Reason("idle reason"), kBanner,
+                                                kBannerLink}));
   const auto& created = p.platform.windowsCreated();
   EXPECT_EQ(std::count(created.begin(), created.end(), "Form1"), 1);
   EXPECT_TRUE(p.runtime.ended());
