@@ -61,7 +61,7 @@ struct FormDesign {
   std::string name;
   std::string caption;
   Frame frame = Frame::kSizable;
-  bool taskbarButton = false;  // for a borderless window; a framed one has the system's default
+  bool taskbarButton = false;  // for a borderless window; a framed one is left to the system
   int clientWidth = 0;         // twips
   int clientHeight = 0;
   int picture = 0;                  // bitmap resource drawn unscaled at the top-left; 0 for none

@@ -70,8 +70,8 @@ FormWindow::FormWindow(HINSTANCE instance, ui::Form& form)
   const bool framed = design_.frame == ui::Frame::kSizable;
   const DWORD style = (framed ? WS_OVERLAPPEDWINDOW : WS_POPUP) | WS_CLIPCHILDREN;
   // A borderless window gets a taskbar button only when its design asks for
-  // one. A framed window is an ordinary top-level window: the menu holder,
-  // the one there is, is never shown and so never shows a button.
+  // one. A framed window keeps the system's default frame and styles; the
+  // only one, the menu holder, is never shown, so it never shows a button.
   const DWORD exStyle = framed ? 0 : design_.taskbarButton ? WS_EX_APPWINDOW : WS_EX_TOOLWINDOW;
   RECT r{0, 0, toPixels(design_.clientWidth), toPixels(design_.clientHeight)};
   AdjustWindowRectEx(&r, style, FALSE, exStyle);
