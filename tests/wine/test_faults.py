@@ -118,6 +118,7 @@ class Faults(unittest.TestCase):
         time.sleep(2.5)  # the start's first pause is over: its next line waits on the client
         z.click(ADVERT)
         z.session.type("back ")
+        z.shot(f"inside-a-{stall_s}-s-stall")  # zoble drawn whole, the box not yet typed in
         z.sim.wait_for(match("AWAKE"), stall_s + 10)
         z.wait_lines(8)
         z.click(STOP)
