@@ -4,8 +4,25 @@
 
 namespace console {
 
-WindowSet::WindowSet(quil32::WindowAccess& windows, ui::Runtime& runtime)
-    : host{windows, runtime} {}
+namespace {
+
+// On Vista and later a program that runs as administrator takes no message
+// from one that does not: every line would vanish while the panel looks fine.
+constexpr std::string_view kRefusedText =
+    "The chat client runs with higher rights than zoble (as administrator), so it ignores "
+    "everything zoble sends it, and nothing reaches the chat room. Close zoble and start it the "
+    "same way: right-click zoble.exe and choose \"Run as administrator\".";
+
+}  // namespace
+
+WindowSet::WindowSet(quil32::WindowAccess& windows, ui::Runtime& runtime) : host{windows, runtime} {
+  // Told after the handler, never inside a pause or a send: the box waits
+  // for the user, who is away.
+  runtime.afterHandlers([this] {
+    if (host.windows.takeRefusalNotice())
+      host.runtime.messageBox(kRefusedText);
+  });
+}
 
 WindowSet::~WindowSet() = default;
 

@@ -29,9 +29,9 @@ constexpr double kLookAgainAfter = 1;
 // a moment, or until the bound has passed (then nothing). Sleeps until the
 // next event between looks.
 template <class Look, class Done>
-auto WaitUntilSettled(ui::Runtime& runtime, Look look, Done done)
+auto WaitUntilSettled(ui::Runtime& runtime, Hwnd client, Look look, Done done)
     -> std::optional<decltype(look())> {
-  const auto watch = runtime.watchDesktop();
+  const auto watch = runtime.watchDesktop(client);
   const double deadline = runtime.monotonic() + kWaitBound;
   std::optional<decltype(look())> last;
   double settledAt = 0;
@@ -98,7 +98,7 @@ void SendInstantMessage(WindowAccess& windows, ui::Runtime& runtime, const std::
     bool operator==(const ImWindow&) const = default;
   };
   const auto opened = WaitUntilSettled(
-      runtime,
+      runtime, area,
       [&] {
         const Hwnd im = findImWindow();
         if (!im)
@@ -120,7 +120,7 @@ void SendInstantMessage(WindowAccess& windows, ui::Runtime& runtime, const std::
     bool operator==(const Outcome&) const = default;
   };
   const auto outcome = WaitUntilSettled(
-      runtime,
+      runtime, area,
       [&] {
         const Hwnd dialog = windows.findWindow("#32770", "America Online");
         const Hwnd button = dialog ? windows.findWindowEx(dialog, {}, "Button") : Hwnd{};

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "base/window_handle.h"
 
@@ -34,6 +35,13 @@ inline constexpr std::uintptr_t kSpace = 32;         // as a character and as VK
 inline constexpr std::uintptr_t kDragMove = 0xF012;  // SC_MOVE + HTCAPTION
 inline constexpr unsigned kNoSizeNoMove = 3;         // SWP_NOSIZE | SWP_NOMOVE
 
+// What became of a message sent to another program's window.
+enum class Delivery {
+  kDelivered,  // the window has handled it
+  kFailed,     // no such window, or its thread did not answer within the bound
+  kRefused,    // the window's program runs with higher rights and takes nothing from ours
+};
+
 class WindowAccess {
  public:
   virtual ~WindowAccess() = default;
@@ -48,16 +56,17 @@ class WindowAccess {
   virtual Hwnd findWindowEx(Hwnd parent, Hwnd after, std::string_view cls,
                             std::optional<std::string_view> title = std::nullopt) = 0;
 
-  // SendMessageA with a numeric lParam: returns once the window has handled
-  // it (true). A busy receiver is waited for, up to a bound; a window that is
-  // gone, or whose thread did not answer within the bound, gives false.
-  virtual bool sendMessage(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
-                           std::intptr_t lParam) = 0;
+  // SendMessageA with a numeric lParam: true once the window has handled it.
+  // A busy receiver is waited for, up to a bound.
+  bool sendMessage(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
+                   std::intptr_t lParam) {
+    return noted(send(window, message, wParam, lParam));
+  }
 
   // SendMessageA(WM_SETTEXT) with `text` converted to ANSI. Afterwards `text`
   // holds that ANSI text converted back, so characters the code page lacks
   // are lost in the caller's string as they are in the window.
-  virtual bool sendText(Hwnd window, std::string& text) = 0;
+  bool sendText(Hwnd window, std::string& text) { return noted(sendSetText(window, text)); }
 
   // PostMessageA: queued, returns at once.
   virtual void postMessage(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
@@ -67,6 +76,28 @@ class WindowAccess {
                             unsigned flags) = 0;
 
   virtual void releaseCapture() = 0;
+
+  // True, once, after a send was refused for rights: the user is to be told,
+  // but not again at every line. Once a send is delivered, a later refusal
+  // is news again.
+  bool takeRefusalNotice() { return std::exchange(refusalDue_, false); }
+
+ protected:
+  virtual Delivery send(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
+                        std::intptr_t lParam) = 0;
+  virtual Delivery sendSetText(Hwnd window, std::string& text) = 0;
+
+ private:
+  bool noted(Delivery delivery) {
+    if (delivery == Delivery::kDelivered)
+      refusalTold_ = false;
+    if (delivery == Delivery::kRefused && !refusalTold_)
+      refusalDue_ = refusalTold_ = true;
+    return delivery == Delivery::kDelivered;
+  }
+
+  bool refusalDue_ = false;
+  bool refusalTold_ = false;
 };
 
 }  // namespace quil32

@@ -29,7 +29,7 @@ class FormPeer {
   virtual std::string popupMenu(std::string_view menu) = 0;
 };
 
-// While it lives, changes among other programs' windows (one created,
+// While it lives, changes among another program's windows (one created,
 // destroyed, shown, hidden or renamed) wake sleepUntilEvent, so a wait for a
 // foreign window sleeps instead of looking again and again.
 class DesktopWatch {
@@ -54,7 +54,8 @@ class Platform {
   virtual void processPendingEvents() = 0;
   // Sleeps until an event is pending or monotonic() reaches the deadline.
   virtual void sleepUntilEvent(double deadline) = 0;
-  virtual std::unique_ptr<DesktopWatch> watchDesktop() = 0;
+  // Watches the windows of the program that owns `window`.
+  virtual std::unique_ptr<DesktopWatch> watchDesktop(zoble::Hwnd window) = 0;
   // The top-level event loop; returns once quit() has been called.
   virtual void runEventLoop() = 0;
   virtual void quit() = 0;

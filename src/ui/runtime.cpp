@@ -20,15 +20,25 @@ void Runtime::messageBox(std::string_view text) {
 void Runtime::invoke(const std::function<void()>& handler) noexcept {
   if (ended_)
     return;
+  ++running_;
   try {
     handler();
+    if (running_ == 1 && afterHandlers_)
+      afterHandlers_();
   } catch (const ProgramEnded&) {
     // The handler's remaining steps belonged to windows that are gone.
   } catch (const std::exception& e) {
-    platform_.fatal(e.what(), title_);
+    fail(e.what());
   } catch (...) {
-    platform_.fatal("unknown error", title_);
+    fail("unknown error");
   }
+  --running_;
+}
+
+void Runtime::fail(std::string_view what) {
+  // No handler may run on under the report, in the box's own loop.
+  ended_ = true;
+  platform_.fatal(what, title_);
 }
 
 void Runtime::run() {

@@ -34,12 +34,17 @@ class Runtime {
   // Runs the handlers of all pending events, as a pause does between lines.
   void doEvents();
   void sleepUntilEvent(double deadline) { platform_.sleepUntilEvent(deadline); }
-  std::unique_ptr<DesktopWatch> watchDesktop() { return platform_.watchDesktop(); }
+  std::unique_ptr<DesktopWatch> watchDesktop(zoble::Hwnd window) {
+    return platform_.watchDesktop(window);
+  }
   void messageBox(std::string_view text);
 
   // Every event handler runs through here: nothing runs once the program has
   // ended, and a handler cut short by the end stops quietly.
   void invoke(const std::function<void()>& handler) noexcept;
+  // Runs after each outermost handler, when no other handler is suspended in
+  // a pause, a send or a box: the place for telling the user something.
+  void afterHandlers(std::function<void()> check) { afterHandlers_ = std::move(check); }
 
   // Runs the event loop until the program ends.
   void run();
@@ -53,8 +58,12 @@ class Runtime {
   void formUnloaded();
 
  private:
+  void fail(std::string_view what);
+
   Platform& platform_;
   std::string title_;
+  std::function<void()> afterHandlers_;
+  int running_ = 0;  // handlers started and not yet returned
   int loadedForms_ = 0;
   bool ended_ = false;
 };

@@ -7,6 +7,8 @@
 
 #include "console/resources.h"
 #include "win32/handles.h"
+#include "win32/message_sender.h"
+#include "win32/modal_loop.h"
 #include "win32/text.h"
 
 namespace win32 {
@@ -14,6 +16,11 @@ namespace win32 {
 namespace {
 
 constexpr UINT_PTR kFirstTextBoxId = 100;
+
+bool StartsAHandler(UINT message) {
+  return message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_TIMER ||
+         message == WM_CLOSE;
+}
 
 }  // namespace
 
@@ -203,12 +210,25 @@ std::string FormWindow::popupMenu(std::string_view menu) {
     GetCursorPos(&at);
     // The choice comes back here rather than as a posted command, so the
     // item's handler runs before the request returns.
+    ModalLoop loop;
     const UINT chosen = UINT(TrackPopupMenu(
         menus_[i], TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
         at.x, at.y, 0, hwnd_, nullptr));
     return chosen ? menuItems_[chosen - 1] : std::string();
   }
   return {};
+}
+
+FormWindow* FormWindow::Of(HWND window) {
+  wchar_t cls[16];
+  if (!GetClassNameW(window, cls, 16) || lstrcmpW(cls, kClassName) != 0)
+    return nullptr;
+  return reinterpret_cast<FormWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+void FormWindow::stopTimers() {
+  for (size_t i = 0; i < design_.timers.size(); ++i)
+    setTimerEnabled(design_.timers[i].name, false);
 }
 
 LRESULT CALLBACK FormWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -221,6 +241,13 @@ LRESULT CALLBACK FormWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
 }
 
 LRESULT FormWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (MessageSender::Sending() && StartsAHandler(message)) {
+    // Sent by another program while a line is in flight: a handler started
+    // now would run between the line's text and its Enter (the farewell's
+    // text replacing the line, say). Queued, it runs once the line is whole.
+    PostMessageW(hwnd_, message, wParam, lParam);
+    return 0;
+  }
   switch (message) {
     case WM_ERASEBKGND:
       return 1;  // painted whole in WM_PAINT, without flicker

@@ -28,6 +28,10 @@ class FormWindow final : public ui::FormPeer {
   bool timerEnabled(std::string_view timer) const override;
   std::string popupMenu(std::string_view menu) override;
 
+  // The form behind a window of this thread, or none.
+  static FormWindow* Of(HWND window);
+  void stopTimers();
+
   static constexpr const wchar_t* kClassName = L"ZobleForm";
 
  private:

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "win32/modal_loop.h"
+#include "win32/system_rules.h"
+
 namespace win32 {
 
 namespace {
@@ -27,10 +30,7 @@ void ServeUntil(HANDLE done) {
       WaitForSingleObject(done, INFINITE);
       return;
     }
-    MSG m;
-    PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT))
-      DispatchMessageW(&m);
+    ServeSentMessagesAndPaint();
   }
 }
 
@@ -41,17 +41,40 @@ struct MessageSender::Request {
   UINT message;
   WPARAM wParam;
   LPARAM lParam;
+  DWORD thread;
+  std::vector<DWORD>& givenUp;
   HANDLE done = nullptr;
-  bool delivered = false;
-  bool timedOut = false;
+  quil32::Delivery delivery = quil32::Delivery::kFailed;
 
   // The send itself, on whichever thread makes it: bounded, so that it never
-  // outlives the wait that owns its text.
+  // outlives the wait that owns its text. Whether the receiver is still hung
+  // is asked just before, not when the request was made.
   void run() {
+    const auto given = std::find(givenUp.begin(), givenUp.end(), thread);
+    if (given != givenUp.end()) {
+      // Waiting the whole bound again for each line would leave the user's
+      // clicks queued for minutes; once the client answers, lines go through.
+      if (IsHungAppWindow(window))
+        return;
+      givenUp.erase(given);
+    }
     DWORD_PTR result = 0;
-    delivered =
-        SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, kBoundMs, &result) != 0;
-    timedOut = !delivered && GetLastError() == ERROR_TIMEOUT;
+    SetLastError(0);
+    const DWORD started = GetTickCount();
+    if (SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, kBoundMs, &result)) {
+      delivery = quil32::Delivery::kDelivered;
+      return;
+    }
+    switch (ClassifyFailedSend(GetLastError(), GetTickCount() - started, kBoundMs)) {
+      case SendFailure::kRefused:
+        delivery = quil32::Delivery::kRefused;
+        break;
+      case SendFailure::kTimedOut:
+        givenUp.push_back(thread);
+        break;
+      case SendFailure::kGone:
+        break;
+    }
   }
 };
 
@@ -64,30 +87,23 @@ MessageSender::~MessageSender() {
   CloseHandle(worker_);
 }
 
-bool MessageSender::send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+quil32::Delivery MessageSender::send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const DWORD thread = GetWindowThreadProcessId(window, nullptr);
   if (thread == 0)
-    return false;  // no such window, or none at all: the message reaches nothing
+    return quil32::Delivery::kFailed;  // no such window, or none at all
   if (thread == GetCurrentThreadId()) {
-    // One of the program's own windows: handled right here, as SendMessage does.
+    // One of the program's own windows (the drag's move): handled right
+    // here, as SendMessage does, inside the system's own loop.
+    ModalLoop loop;
     SendMessageA(window, message, wParam, lParam);
-    return true;
+    return quil32::Delivery::kDelivered;
   }
-  const auto given = std::find(givenUp_.begin(), givenUp_.end(), thread);
-  if (given != givenUp_.end()) {
-    // Waiting the whole bound again for each line would leave the user's
-    // clicks queued for minutes; once the client answers, lines go through.
-    if (IsHungAppWindow(window))
-      return false;
-    givenUp_.erase(given);
-  }
-
-  Request request{window, message, wParam, lParam};
+  Request request{window, message, wParam, lParam, thread, givenUp_};
+  ++sending_;
   if (!startWorker() || !sendThroughWorker(request))
     request.run();  // no second thread to be had: wait here, still bounded
-  if (request.timedOut)
-    givenUp_.push_back(thread);
-  return request.delivered;
+  --sending_;
+  return request.delivery;
 }
 
 bool MessageSender::startWorker() {

@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#include "driver/window_access.h"
+
 namespace win32 {
 
 class MessageSender {
@@ -21,15 +23,21 @@ class MessageSender {
   MessageSender(const MessageSender&) = delete;
   MessageSender& operator=(const MessageSender&) = delete;
 
-  // SendMessageA: returns once the window has handled the message (true), or
-  // with false when the window is gone or its thread has not answered within
-  // the bound. While a send to a thread that was given up waits, and that
-  // thread is still reported hung, later sends to it fail at once.
+  // SendMessageA: delivered once the window has handled the message; failed
+  // when the window is gone or its thread has not answered within the bound;
+  // refused when its program runs with higher rights. Once a thread has run
+  // out the bound, sends to it fail at once for as long as it is still
+  // reported hung.
   //
   // Meanwhile messages that other programs send to this thread's windows are
   // served and its windows repaint, so the system never takes it for hung;
   // posted input and timer ticks stay queued for the next pump, in order.
-  bool send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  quil32::Delivery send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  // Whether this thread waits on a send to another program's window. A
+  // handler that another program's message would start then waits until the
+  // line in flight is whole (see FormWindow).
+  static bool Sending() { return sending_ > 0; }
 
  private:
   struct Request;
@@ -40,7 +48,10 @@ class MessageSender {
 
   HANDLE worker_ = nullptr;
   DWORD workerId_ = 0;
-  std::vector<DWORD> givenUp_;  // threads whose last send ran out the bound
+  // Threads whose last send ran out the bound. Only the thread making a
+  // send touches it, and one send is made at a time.
+  std::vector<DWORD> givenUp_;
+  static inline int sending_ = 0;
 };
 
 }  // namespace win32

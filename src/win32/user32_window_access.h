@@ -11,9 +11,6 @@ class User32WindowAccess final : public quil32::WindowAccess {
   quil32::Hwnd findWindow(std::string_view cls, std::optional<std::string_view> title) override;
   quil32::Hwnd findWindowEx(quil32::Hwnd parent, quil32::Hwnd after, std::string_view cls,
                             std::optional<std::string_view> title) override;
-  bool sendMessage(quil32::Hwnd window, std::uint32_t message, std::uintptr_t wParam,
-                   std::intptr_t lParam) override;
-  bool sendText(quil32::Hwnd window, std::string& text) override;
   void postMessage(quil32::Hwnd window, std::uint32_t message, std::uintptr_t wParam,
                    std::intptr_t lParam) override;
   void setWindowPos(quil32::Hwnd window, quil32::Hwnd insertAfter, int x, int y, int cx, int cy,
@@ -21,6 +18,10 @@ class User32WindowAccess final : public quil32::WindowAccess {
   void releaseCapture() override;
 
  private:
+  quil32::Delivery send(quil32::Hwnd window, std::uint32_t message, std::uintptr_t wParam,
+                        std::intptr_t lParam) override;
+  quil32::Delivery sendSetText(quil32::Hwnd window, std::string& text) override;
+
   MessageSender sender_;
 };
 

@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "win32/form_window.h"
+#include "win32/handles.h"
+#include "win32/modal_loop.h"
 #include "win32/text.h"
 
 namespace win32 {
@@ -14,22 +16,39 @@ void Dispatch(MSG& m) {
   DispatchMessageW(&m);
 }
 
-// An out-of-context WinEvent hook: each event arrives in this thread's queue,
-// which is all it is for. The callback itself has nothing to do.
+// Out-of-context WinEvent hooks: each event arrives in this thread's queue,
+// which is all they are for. The callback itself has nothing to do.
+//
+// Only windows created, destroyed, shown, hidden (0x8000-0x8003) or renamed
+// (0x800C), and only the watched program's: focus and location changes come
+// with every mouse move on the desktop, and would wake a wait to search the
+// client's windows for nothing.
 class WinEventWatch final : public ui::DesktopWatch {
  public:
-  WinEventWatch()
-      : hook_(SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_NAMECHANGE, nullptr, &OnEvent, 0, 0,
-                              WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS)) {}
+  explicit WinEventWatch(DWORD process)
+      : hooks_{Hook(EVENT_OBJECT_CREATE, EVENT_OBJECT_HIDE, process),
+               Hook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, process)} {}
   ~WinEventWatch() override {
-    if (hook_)
-      UnhookWinEvent(hook_);
+    for (HWINEVENTHOOK hook : hooks_) {
+      if (hook)
+        UnhookWinEvent(hook);
+    }
   }
 
  private:
+  static HWINEVENTHOOK Hook(DWORD first, DWORD last, DWORD process) {
+    return SetWinEventHook(first, last, nullptr, &OnEvent, process, 0,
+                           WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+  }
   static void CALLBACK OnEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {}
-  HWINEVENTHOOK hook_;
+  HWINEVENTHOOK hooks_[2];
 };
+
+BOOL CALLBACK StopTimers(HWND window, LPARAM) {
+  if (FormWindow* form = FormWindow::Of(window))
+    form->stopTimers();
+  return TRUE;
+}
 
 }  // namespace
 
@@ -56,6 +75,15 @@ double Win32Platform::monotonic() {
 }
 
 void Win32Platform::processPendingEvents() {
+  if (ModalLoop::Running()) {
+    // A pause inside a menu, a box or the move: the loop's own clicks and
+    // keys stay queued for it; what is sent, paints and ticks go on.
+    ServeSentMessagesAndPaint();
+    MSG m;
+    while (PeekMessageW(&m, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE))
+      DispatchMessageW(&m);
+    return;
+  }
   MSG m;
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
     if (m.message == WM_QUIT) {
@@ -72,12 +100,21 @@ void Win32Platform::sleepUntilEvent(double deadline) {
   if (remaining <= 0)
     return;
   const auto ms = DWORD(std::ceil(remaining * 1000));
+  if (ModalLoop::Running()) {
+    // Input left queued for the system loop must not wake the pause again
+    // and again: only what the pause would take does.
+    MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_SENDMESSAGE | QS_PAINT | QS_TIMER, 0);
+    return;
+  }
   // Wakes for anything in the queue, including input already looked at.
   MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
-std::unique_ptr<ui::DesktopWatch> Win32Platform::watchDesktop() {
-  return std::make_unique<WinEventWatch>();
+std::unique_ptr<ui::DesktopWatch> Win32Platform::watchDesktop(zoble::Hwnd window) {
+  DWORD process = 0;  // every program's, when the window is not known
+  if (window)
+    GetWindowThreadProcessId(ToNative(window), &process);
+  return std::make_unique<WinEventWatch>(process);
 }
 
 void Win32Platform::runEventLoop() {
@@ -93,13 +130,17 @@ void Win32Platform::quit() {
 void Win32Platform::messageBox(std::string_view text, std::string_view title) {
   // Task-modal: every window of the program waits for the box. Topmost, or
   // the always-on-top main window could cover it.
+  ModalLoop loop;
   MessageBoxW(nullptr, Widen(text).c_str(), Widen(title).c_str(),
               MB_OK | MB_TASKMODAL | MB_TOPMOST);
 }
 
 void Win32Platform::fatal(std::string_view what, std::string_view title) {
+  // The box runs a loop of its own: the reminder would tick on inside it and
+  // post to the room from a program that is failing.
+  EnumThreadWindows(GetCurrentThreadId(), &StopTimers, 0);
   MessageBoxW(nullptr, Widen(what).c_str(), Widen(title).c_str(),
-              MB_OK | MB_ICONERROR | MB_TASKMODAL);
+              MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_TOPMOST | MB_SETFOREGROUND);
   ExitProcess(1);
 }
 

@@ -19,7 +19,7 @@ class Win32Platform final : public ui::Platform {
   double monotonic() override;
   void processPendingEvents() override;
   void sleepUntilEvent(double deadline) override;
-  std::unique_ptr<ui::DesktopWatch> watchDesktop() override;
+  std::unique_ptr<ui::DesktopWatch> watchDesktop(zoble::Hwnd window) override;
   void runEventLoop() override;
   void quit() override;
   void messageBox(std::string_view text, std::string_view title) override;

@@ -125,7 +125,7 @@ class CheckedDesktop final : public quil32::WindowAccess {
     return d_.findWindowEx(parent, after, cls, title);
   }
 
-  bool sendText(Hwnd window, std::string& text) override {
+  quil32::Delivery sendSetText(Hwnd window, std::string& text) override {
     alive();
     if (window == oracle_.roomEntry()) {
       Require(lines_.count(text) != 0, "a line that is not whole, or not ours");
@@ -140,11 +140,11 @@ class CheckedDesktop final : public quil32::WindowAccess {
     }
     const bool delivered = d_.sendText(window, text);
     textArrived_ = delivered ? window : Hwnd{};
-    return delivered;
+    return delivered ? quil32::Delivery::kDelivered : quil32::Delivery::kFailed;
   }
 
-  bool sendMessage(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
-                   std::intptr_t lParam) override {
+  quil32::Delivery send(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
+                        std::intptr_t lParam) override {
     alive();
     if (message == msg::kChar) {
       Require(window == textArrived_ &&
@@ -166,7 +166,8 @@ class CheckedDesktop final : public quil32::WindowAccess {
     } else {
       Broken("a message zoble never sends");
     }
-    return d_.sendMessage(window, message, wParam, lParam);
+    return d_.sendMessage(window, message, wParam, lParam) ? quil32::Delivery::kDelivered
+                                                           : quil32::Delivery::kFailed;
   }
 
   void postMessage(Hwnd window, std::uint32_t message, std::uintptr_t wParam,

@@ -173,15 +173,17 @@ bool FakeDesktop::deliver(const Call& call) {
   return true;
 }
 
-bool FakeDesktop::sendMessage(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
-                              std::intptr_t lParam) {
-  return deliver(Sent(window, message, wParam, lParam, clock_()));
+quil32::Delivery FakeDesktop::send(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
+                                   std::intptr_t lParam) {
+  return deliver(Sent(window, message, wParam, lParam, clock_())) ? quil32::Delivery::kDelivered
+                                                                  : quil32::Delivery::kFailed;
 }
 
-bool FakeDesktop::sendText(Hwnd window, std::string& text) {
+quil32::Delivery FakeDesktop::sendSetText(Hwnd window, std::string& text) {
   const std::string ansi = codePage_.toAnsi(text);
   text = codePage_.fromAnsi(ansi);
-  return deliver(SetText(window, ansi, clock_()));
+  return deliver(SetText(window, ansi, clock_())) ? quil32::Delivery::kDelivered
+                                                  : quil32::Delivery::kFailed;
 }
 
 void FakeDesktop::postMessage(Hwnd window, std::uint32_t message, std::uintptr_t wParam,

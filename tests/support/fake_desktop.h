@@ -79,9 +79,9 @@ class FakeDesktop final : public quil32::WindowAccess {
   Hwnd findWindow(std::string_view cls, std::optional<std::string_view> title) override;
   Hwnd findWindowEx(Hwnd parent, Hwnd after, std::string_view cls,
                     std::optional<std::string_view> title) override;
-  bool sendMessage(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
-                   std::intptr_t lParam) override;
-  bool sendText(Hwnd window, std::string& text) override;
+  quil32::Delivery send(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
+                        std::intptr_t lParam) override;
+  quil32::Delivery sendSetText(Hwnd window, std::string& text) override;
   void postMessage(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
                    std::intptr_t lParam) override;
   void setWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int cx, int cy,

@@ -54,7 +54,7 @@ class HeadlessPlatform final : public ui::Platform {
   void processPendingEvents() override;
   void sleepUntilEvent(double deadline) override;
   // Foreign windows change only in scheduled events, which wake a sleep anyway.
-  std::unique_ptr<ui::DesktopWatch> watchDesktop() override {
+  std::unique_ptr<ui::DesktopWatch> watchDesktop(zoble::Hwnd) override {
     return std::make_unique<ui::DesktopWatch>();
   }
   void runEventLoop() override;

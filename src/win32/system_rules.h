@@ -1,0 +1,45 @@
+// Where Windows differs from one system to another, as rules that need no
+// Windows to be checked: which conversions a code page takes, and what a
+// failed send means on each version.
+#pragma once
+
+#include <cstdint>
+
+namespace win32 {
+
+// Whether WideCharToMultiByte takes WC_NO_BEST_FIT_CHARS for a code page.
+// UTF-8 (65001, the system code page where "Use Unicode UTF-8" is set) and
+// these others refuse every such flag with ERROR_INVALID_FLAGS; a conversion
+// asked for with it would give nothing at all.
+constexpr bool TakesNoBestFit(unsigned codePage) {
+  return !(codePage == 42 || codePage == 52936 || codePage == 54936 || codePage == 65000 ||
+           codePage == 65001 || (codePage >= 50220 && codePage <= 50229) ||
+           (codePage >= 57002 && codePage <= 57011));
+}
+
+// Why SendMessageTimeout gave up on a send.
+enum class SendFailure {
+  kGone,      // no such window, or it went meanwhile
+  kTimedOut,  // the receiver did not answer within the bound
+  kRefused,   // the receiver runs with higher rights (ERROR_ACCESS_DENIED)
+};
+
+inline constexpr std::uint32_t kErrorAccessDenied = 5;
+inline constexpr std::uint32_t kErrorTimeout = 1460;
+// GetTickCount advances in steps of up to 16 ms, so a send that ran out its
+// bound may be measured a little short of it.
+inline constexpr std::uint32_t kTickSlackMs = 50;
+
+// Windows 2000 leaves the error at 0 when the bound runs out, where later
+// Windows say ERROR_TIMEOUT: a failure with no error that took the whole
+// bound is a time-out too.
+constexpr SendFailure ClassifyFailedSend(std::uint32_t error, std::uint32_t tookMs,
+                                         std::uint32_t boundMs) {
+  if (error == kErrorAccessDenied)
+    return SendFailure::kRefused;
+  if (error == kErrorTimeout || (error == 0 && tookMs + kTickSlackMs >= boundMs))
+    return SendFailure::kTimedOut;
+  return SendFailure::kGone;
+}
+
+}  // namespace win32
