@@ -44,6 +44,12 @@ void CALLBACK ImTimer(HWND, UINT, UINT_PTR id, DWORD) {
     return;
   const std::string name = it->second;
   g.pendingIms.erase(it);
+  // The focus moving to and fro between the keyword box and a room, as a user
+  // clicking about the client moves it: events a watcher of the client's
+  // windows coming and going has no need of.
+  HWND entry = g.rooms.empty() ? g.frame : g.rooms.front().entry;
+  for (unsigned i = 0; i < g.options.flickerFocus; ++i)
+    SetFocus(i % 2 ? g.keyword : entry);
   OpenIm(name);
 }
 

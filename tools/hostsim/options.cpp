@@ -73,13 +73,14 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
         o.hangAfterLines.push_back(n);
       }
     } else if (name == "--hang" || name == "--close-room-after-line" || name == "--im-delay" ||
-               name == "--outcome-delay" || name == "--im-icons") {
+               name == "--outcome-delay" || name == "--im-icons" || name == "--flicker-focus") {
       if (!needsValue())
         return std::nullopt;
       unsigned& target = name == "--hang"                    ? o.hangMs
                          : name == "--close-room-after-line" ? o.closeRoomAfterLine
                          : name == "--im-delay"              ? o.imDelayMs
                          : name == "--outcome-delay"         ? o.outcomeDelayMs
+                         : name == "--flicker-focus"         ? o.flickerFocus
                                                              : o.imIcons;
       if (!ParseUnsigned(value(), target)) {
         error = std::string(name) + " takes a whole number";

@@ -21,6 +21,7 @@ struct Options {
   unsigned closeRoomAfterLine = 0;       // 0: rooms stay open
   unsigned outcomeDelayMs = 0;
   unsigned imDelayMs = 300;
+  unsigned flickerFocus = 0;  // focus moves before an instant-message window opens
   unsigned imIcons = 10;
   ImOutcome imOutcome = ImOutcome::kClose;
   int x = 300;

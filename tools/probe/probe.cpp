@@ -5,6 +5,12 @@
 //                         message (for texts too long or too foreign to type)
 //   probe close           posts WM_CLOSE to the main window, as the taskbar's
 //                         Close does (it works on a hidden window too)
+//   probe send-close      sends WM_CLOSE to the main window, as some programs
+//                         do, and waits up to 60 s for the answer
+//   probe front           prints the class and the title of the foreground
+//                         window: "CLASS<TAB>TITLE"
+//   probe flicker COUNT   moves the focus COUNT times between two windows of
+//                         its own: events of another program than the client
 //   probe close-on-create SECONDS
 //                         says "ready" once it listens, then posts WM_CLOSE to
 //                         the main window as soon as the window is created,
@@ -143,6 +149,37 @@ int Watch(double seconds) {
   return 0;
 }
 
+int SendClose() {
+  DWORD_PTR result = 0;
+  const HWND main = MainWindow();
+  return main && SendMessageTimeoutW(main, WM_CLOSE, 0, 0, SMTO_NORMAL, 60000, &result) ? 0 : 1;
+}
+
+int Front() {
+  wchar_t cls[64] = L"", title[64] = L"";
+  const HWND front = GetForegroundWindow();
+  GetClassNameW(front, cls, 64);
+  GetWindowTextW(front, title, 64);
+  wprintf(L"%ls\t%ls\n", cls, title);
+  return front ? 0 : 1;
+}
+
+int Flicker(long count) {
+  const HWND window = CreateWindowW(L"Edit", L"probe", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600, 500,
+                                    200, 100, nullptr, nullptr, nullptr, nullptr);
+  const HWND other = CreateWindowW(L"Edit", L"", WS_CHILD | WS_VISIBLE, 0, 0, 50, 20, window,
+                                   nullptr, nullptr, nullptr);
+  SetForegroundWindow(window);
+  for (long i = 0; i < count; ++i) {
+    SetFocus(i % 2 ? window : other);
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+      DispatchMessageW(&m);
+  }
+  DestroyWindow(window);
+  return 0;
+}
+
 int Describe(const wchar_t* cls, const wchar_t* title) {
   const HWND window = FindWindowW(cls, title);
   if (!window)
@@ -214,6 +251,12 @@ int wmain(int argc, wchar_t** argv) {
     return SetReason(argv[2]);
   if (argc == 2 && std::wcscmp(argv[1], L"close") == 0)
     return MainWindow() && PostMessageW(MainWindow(), WM_CLOSE, 0, 0) ? 0 : 1;
+  if (argc == 2 && std::wcscmp(argv[1], L"send-close") == 0)
+    return SendClose();
+  if (argc == 2 && std::wcscmp(argv[1], L"front") == 0)
+    return Front();
+  if (argc == 3 && std::wcscmp(argv[1], L"flicker") == 0)
+    return Flicker(std::wcstol(argv[2], nullptr, 10));
   if (argc == 3 && std::wcscmp(argv[1], L"close-on-create") == 0)
     return CloseOnCreate(std::wcstod(argv[2], nullptr));
   if (argc == 3 && std::wcscmp(argv[1], L"watch") == 0)
@@ -223,7 +266,8 @@ int wmain(int argc, wchar_t** argv) {
   if (argc == 3 && std::wcscmp(argv[1], L"usage") == 0)
     return Usage(argv[2]);
   fwprintf(stderr,
-           L"usage: probe settext HEX | probe close | probe close-on-create SECONDS | probe watch "
-           L"SECONDS | probe window CLASS TITLE | probe usage TITLE\n");
+           L"usage: probe settext HEX | probe close | probe send-close | probe front | probe "
+           L"flicker COUNT | probe close-on-create SECONDS | probe watch SECONDS | "
+           L"probe window CLASS TITLE | probe usage TITLE\n");
   return 2;
 }
