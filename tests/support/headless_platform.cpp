@@ -6,48 +6,46 @@
 
 namespace fake {
 
-// A form's native window in the in-memory desktop, with its text boxes and
-// timers as plain state.
+// A form's native window in the in-memory desktop, its text boxes and
+// timers plain state.
 class HeadlessPeer final : public ui::FormPeer {
  public:
   HeadlessPeer(HeadlessPlatform& platform, ui::Form& form)
       : platform_(platform), form_(form), alive_(std::make_shared<bool>(true)) {
     const ui::FormDesign& d = form.design();
-    handle_ = platform_.desktop_.add({}, "ZobleForm", d.caption);
-    platform_.created_.push_back(d.name);
+    handle_ = platform_.desktop_.add({}, "ZobleForm", d.caption, d.name);
+    platform_.created.push_back(d.name);
     platform_.peers_[&form] = this;
     for (const auto& box : d.textBoxes)
       texts_[box.name] = box.text;
-    for (const auto& timer : d.timers) {
-      timers_[timer.name] = {timer.intervalMs, false, 0};
-      if (timer.enabled)
-        setTimerEnabled(timer.name, true);
-    }
+    for (const auto& timer : d.timers)
+      timers_[timer.name] = {timer.intervalMs / 1000.0, false, 0};
+    for (const auto& timer : d.timers)
+      setTimerEnabled(timer.name, timer.enabled);
   }
 
   ~HeadlessPeer() override {
     *alive_ = false;
     platform_.desktop_.remove(handle_);
-    platform_.destroyed_.push_back(form_.design().name);
     platform_.peers_.erase(&form_);
   }
 
-  quil32::Hwnd handle() const override { return handle_; }
+  zoble::Hwnd handle() const override { return handle_; }
   void setVisible(bool visible) override { visible_ = visible; }
   bool visible() const override { return visible_; }
   std::string text(std::string_view box) const override { return texts_.at(std::string(box)); }
   void setText(const std::string& box, std::string text) { texts_.at(box) = std::move(text); }
 
   void setTimerEnabled(std::string_view name, bool enabled) override {
-    TimerState& t = timers_.at(std::string(name));
-    t.enabled = enabled;
-    ++t.generation;  // switching on starts a fresh period
-    if (enabled)
-      scheduleTick(std::string(name), platform_.now() + t.intervalMs / 1000.0);
+    Timer& timer = timers_.at(std::string(name));
+    // Each switch starts afresh: ticks scheduled before it are void.
+    timer.on = enabled;
+    if (++timer.generation, enabled)
+      tick(std::string(name), platform_.now() + timer.period, timer.generation);
   }
 
   bool timerEnabled(std::string_view name) const override {
-    return timers_.at(std::string(name)).enabled;
+    return timers_.at(std::string(name)).on;
   }
 
   std::string popupMenu(std::string_view) override {
@@ -55,9 +53,8 @@ class HeadlessPeer final : public ui::FormPeer {
       return {};
     auto [item, openFor] = platform_.menuChoices_.front();
     platform_.menuChoices_.pop_front();
-    // The menu's own loop keeps dispatching events while it is open. A
-    // handler in there may destroy this window: the menu then closes with
-    // nothing chosen, as a menu whose owner goes does.
+    // The menu's own loop runs events while it is open. A handler in there
+    // may destroy this window: the menu then closes with nothing chosen.
     HeadlessPlatform& platform = platform_;
     const std::shared_ptr<bool> alive = alive_;
     const double closeAt = platform.now() + openFor;
@@ -69,21 +66,17 @@ class HeadlessPeer final : public ui::FormPeer {
   }
 
  private:
-  struct TimerState {
-    unsigned intervalMs;
-    bool enabled;
+  struct Timer {
+    double period;
+    bool on;
     unsigned generation;
   };
 
-  void scheduleTick(std::string name, double t) {
-    const unsigned generation = timers_.at(name).generation;
-    platform_.at(t, [this, alive = alive_, name = std::move(name), generation, t] {
-      if (!*alive)
+  void tick(std::string name, double t, unsigned generation) {
+    platform_.at(t, [this, alive = alive_, name = std::move(name), t, generation] {
+      if (!*alive || !timers_.at(name).on || timers_.at(name).generation != generation)
         return;
-      const TimerState& state = timers_.at(name);
-      if (!state.enabled || state.generation != generation)
-        return;
-      scheduleTick(name, t + state.intervalMs / 1000.0);
+      tick(name, t + timers_.at(name).period, generation);
       form_.raise(ui::Event::kTimer, name);
     });
   }
@@ -91,37 +84,26 @@ class HeadlessPeer final : public ui::FormPeer {
   HeadlessPlatform& platform_;
   ui::Form& form_;
   std::shared_ptr<bool> alive_;
-  quil32::Hwnd handle_;
+  zoble::Hwnd handle_;
   bool visible_ = false;
   std::map<std::string, std::string> texts_;
-  std::map<std::string, TimerState> timers_;
+  std::map<std::string, Timer> timers_;
 };
 
 HeadlessPlatform::HeadlessPlatform(FakeDesktop& desktop, double timeOfDayAtStart)
     : desktop_(desktop), timeOfDayAtStart_(timeOfDayAtStart) {
-  desktop_.setClock([this] { return now_; });
+  desktop_.clock = [this] { return now_; };
 }
 
 void HeadlessPlatform::at(double t, std::function<void()> event) {
-  queue_.emplace(std::make_pair(t, seq_++), std::move(event));
+  queue_.emplace(t, std::move(event));
 }
 
-void HeadlessPlatform::clickAt(double t, ui::Form& form, std::string control) {
-  at(t, [&form, control = std::move(control)] {
-    if (form.visible())
-      form.raise(ui::Event::kClick, control);
-  });
-}
-
-void HeadlessPlatform::typeAt(double t, ui::Form& form, std::string box, std::string text) {
+void HeadlessPlatform::type(double t, ui::Form& form, std::string box, std::string text) {
   at(t, [this, &form, box = std::move(box), text = std::move(text)] {
-    if (auto it = peers_.find(&form); it != peers_.end())
+    if (const auto it = peers_.find(&form); it != peers_.end())
       it->second->setText(box, text);
   });
-}
-
-void HeadlessPlatform::chooseFromNextMenu(std::string item, double openFor) {
-  menuChoices_.emplace_back(std::move(item), openFor);
 }
 
 std::unique_ptr<ui::FormPeer> HeadlessPlatform::createPeer(ui::Form& form) {
@@ -132,25 +114,17 @@ float HeadlessPlatform::timeOfDay() {
   return static_cast<float>(std::fmod(timeOfDayAtStart_ + now_, 86400.0));
 }
 
-bool HeadlessPlatform::runNextDue() {
-  if (queue_.empty() || queue_.begin()->first.first > now_)
-    return false;
-  auto event = std::move(queue_.begin()->second);
-  queue_.erase(queue_.begin());
-  idleSleeps_ = 0;
-  event();
-  return true;
-}
-
 void HeadlessPlatform::processPendingEvents() {
-  while (runNextDue()) {
+  while (!queue_.empty() && queue_.begin()->first <= now_) {
+    auto event = std::move(queue_.begin()->second);
+    queue_.erase(queue_.begin());
+    idleSleeps_ = 0;
+    event();
   }
 }
 
 void HeadlessPlatform::sleepUntilEvent(double deadline) {
-  double wake = deadline;
-  if (!queue_.empty())
-    wake = std::min(wake, queue_.begin()->first.first);
+  const double wake = queue_.empty() ? deadline : std::min(deadline, queue_.begin()->first);
   // A wait that keeps asking to sleep while no time passes and nothing
   // happens is spinning: on Windows it would burn the processor.
   idleSleeps_ = wake > now_ ? 0 : idleSleeps_ + 1;
@@ -160,14 +134,10 @@ void HeadlessPlatform::sleepUntilEvent(double deadline) {
 }
 
 void HeadlessPlatform::runEventLoop() {
-  while (!quit_ && now_ < horizon_) {
-    sleepUntilEvent(horizon_);
+  while (!quit_ && now_ < horizon) {
+    sleepUntilEvent(horizon);
     processPendingEvents();
   }
-}
-
-void HeadlessPlatform::messageBox(std::string_view text, std::string_view title) {
-  boxes_.push_back({std::string(text), std::string(title)});
 }
 
 void HeadlessPlatform::fatal(std::string_view what, std::string_view) {

@@ -1,122 +1,110 @@
 #include <gtest/gtest.h>
 
 #include "driver/quil32.h"
-#include "support/fake_client.h"
+#include "support/program.h"
 
 namespace {
 
-using fake::Call;
+using fake::Delivery;
 using fake::FakeClient;
 using fake::FakeDesktop;
-using fake::SetText;
+using fake::Lines;
 using quil32::Hwnd;
-using quil32::kEnter;
-namespace msg = quil32::msg;
 
-using Journal = std::vector<Call>;
-
-Journal Line(Hwnd entry, std::string ansi) {
-  return {SetText(entry, std::move(ansi)), fake::Sent(entry, msg::kChar, kEnter)};
+Lines Post(FakeDesktop& d, std::string text) {
+  d.journal.clear();
+  quil32::SendChatLine(d, text);
+  return d.journal;
 }
 
-TEST(ChatRoomWalk, FrontMostRoomGetsTheLine) {
-  FakeDesktop desktop;
-  FakeClient client(desktop);
-  const auto front = client.addRoom("Lobby");
-  const auto back = client.addRoom("Town Square");
-
-  EXPECT_EQ(quil32::FindChatWindow(desktop), front.window);
-  std::string text = "hello";
-  quil32::SendChatLine(desktop, text);
-  EXPECT_EQ(desktop.journal(), Line(front.entry, "hello"));
-
-  // No handle is kept: once the other room comes to the front, it gets the next line.
-  desktop.clearJournal();
-  desktop.bringToFront(back.window);
-  quil32::SendChatLine(desktop, text);
-  EXPECT_EQ(desktop.journal(), Line(back.entry, "hello"));
-  EXPECT_EQ(desktop.textOf(back.entry), "hello");
-}
-
-TEST(ChatRoomWalk, InnerWindowLackingAnyRoomChildIsPassedOver) {
+TEST(ChatLine, GoesToTheFrontMostRealRoomOfTheMoment) {
+  // An inner window that lacks any of the four kinds of child a room has is
+  // no room, in front or not.
   for (const char* missing : {"RICHCNTL", "_AOL_Listbox", "_AOL_Icon", "_AOL_Static"}) {
     SCOPED_TRACE(missing);
-    FakeDesktop desktop;
-    FakeClient client(desktop);
-    const auto lookalike = client.addRoomLike("Mail", missing);
-    const auto room = client.addRoom("Lobby");
+    FakeDesktop d;
+    FakeClient client(d);
+    const auto back = client.addRoom("back");
+    d.bringToFront(client.addRoom("front").window);
+    d.bringToFront(client.addRoom("mail", missing).window);
+    EXPECT_EQ(Post(d, "hi"), (Lines{"0 front.entry settext \"hi\"", "0 front.entry char 13"}));
+    // No handle is kept: the room now in front gets the next line.
+    d.bringToFront(back.window);
+    EXPECT_EQ(Post(d, "hi"), (Lines{"0 back.entry settext \"hi\"", "0 back.entry char 13"}));
+  }
+  // An empty line empties the entry, and Enter is pressed all the same.
+  FakeDesktop d;
+  FakeClient(d).addRoom("lobby");
+  EXPECT_EQ(Post(d, ""), (Lines{"0 lobby.entry settext \"\"", "0 lobby.entry char 13"}));
+}
 
-    EXPECT_EQ(quil32::FindChatWindow(desktop), room.window);
-    std::string text = "x";
-    quil32::SendChatLine(desktop, text);
-    EXPECT_EQ(desktop.journal(), Line(room.entry, "x"));
-    EXPECT_TRUE(desktop.journalOf(lookalike.entry).empty());
+TEST(ChatLine, EnterOnlyFollowsItsOwnText) {
+  // Enter after a text that did not arrive would post what the user had half
+  // typed there; the keyword box is kept to the same rule.
+  for (const auto& [answer, word] :
+       {std::pair{Delivery::kFailed, "failed"}, std::pair{Delivery::kRefused, "refused"}}) {
+    FakeDesktop d;
+    FakeClient client(d);
+    d.setAnswer(client.addRoom("lobby").entry, answer);
+    d.setAnswer(client.keywordBox, answer);
+    std::string line = "x", keyword = "k";
+    quil32::SendChatLine(d, line);
+    quil32::GoToKeyword(d, keyword);
+    EXPECT_EQ(d.journal, (Lines{"0 lobby.entry settext \"x\" " + std::string(word),
+                                "0 keyword settext \"k\" " + std::string(word)}));
   }
 }
 
-TEST(ChatRoomWalk, NothingIsSentWhenALinkOfTheChainIsMissing) {
+// Windows of other programs of the classes the client's tree has: with a
+// link of the chain missing, a search that went on from nothing would find
+// these.
+void AddStrays(FakeDesktop& d) {
+  const Hwnd area = d.add({}, "MDIClient", "", "stray-area");
+  for (const Hwnd parent : {Hwnd{}, area}) {
+    const Hwnd w = d.add(parent, "AOL Child", "Send Instant Message", "stray");
+    for (const char* cls : {"RICHCNTL", "RICHCNTL", "_AOL_Listbox", "_AOL_Static"})
+      d.add(w, cls, "", "stray-child");
+    for (int i = 0; i < 9; ++i)
+      d.add(w, "_AOL_Icon", "", "stray-icon");
+  }
+  d.add({}, "Edit", "", "stray-edit");
+}
+
+TEST(ChatLine, NothingIsTypedAnywhereWhenALinkOfTheChainIsMissing) {
   struct Case {
-    const char* name;
-    std::function<void(FakeDesktop&)> build;
+    const char* missing;  // of the client's tree
+    const char* room;     // "" for none open
+    const char* roomLacks;
+    bool keywordPathToo;  // the keyword box is out of reach too
   };
-  // Two stray top-level rich-text windows of some other program stand by in
-  // every case: with the chain broken, none of them may receive anything.
   const Case cases[] = {
-      {"no client", [](FakeDesktop&) {}},
-      {"no inner area",
-       [](FakeDesktop& d) { d.add(d.add({}, "AOL Frame25", "America Online"), "MDIClient2"); }},
-      {"no room open", [](FakeDesktop& d) { FakeClient client(d); }},
-      {"room with a single rich-text child",
-       [](FakeDesktop& d) { FakeClient(d).addRoomWithOneRichText("Lobby"); }},
-      {"only a room-like window",
-       [](FakeDesktop& d) { FakeClient(d).addRoomLike("IM", "_AOL_Listbox"); }},
+      {"AOL Frame25", "", "", true},
+      {"MDIClient", "", "", true},
+      {"", "", "", false},
+      {"", "lobby", "entry", false},  // a room with one RICHCNTL
+      {"", "mail", "_AOL_Listbox", false},
+      {"AOL Toolbar", "", "", true},
+      {"_AOL_Toolbar", "", "", true},
+      {"_AOL_Combobox", "", "", true},
+      {"Edit", "", "", true},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    FakeDesktop desktop;
-    desktop.add({}, "RICHCNTL", "other program");
-    desktop.add({}, "RICHCNTL", "other program");
-    desktop.add({}, "_AOL_Listbox");
-    desktop.add({}, "_AOL_Icon");
-    desktop.add({}, "_AOL_Static");
-    c.build(desktop);
-
-    std::string text = "line";
-    quil32::SendChatLine(desktop, text);
-    EXPECT_EQ(desktop.journal(), Journal{});
-    EXPECT_EQ(text, "line");
+    SCOPED_TRACE(testing::Message() << c.missing << " " << c.room << " " << c.roomLacks);
+    fake::Program p;  // its lobby is taken away below
+    p.desktop.remove(p.client.frame);
+    AddStrays(p.desktop);
+    FakeClient client(p.desktop, c.missing);
+    if (*c.room) {
+      const auto room = client.addRoom(c.room, c.roomLacks);
+      if (std::string_view(c.roomLacks) == "entry")
+        p.desktop.remove(room.entry);
+    }
+    EXPECT_EQ(Post(p.desktop, "line"), Lines{});
+    if (c.keywordPathToo) {
+      quil32::SetInstantMessagesOff(p.desktop, p.runtime);
+      EXPECT_EQ(p.desktop.journal, Lines{});
+    }
   }
-}
-
-TEST(ChatLine, TextReachesTheEntryAsAnsiBytesAndComesBackConverted) {
-  FakeDesktop desktop;
-  FakeClient client(desktop);
-  const auto room = client.addRoom("Lobby");
-
-  // The catalogue's marks are single bytes in code page 1252; a character the
-  // code page lacks is lost as "?" in the window and in the caller's string.
-  std::string text = "\u00BA\u00B7 a \u00BA. b \u4E2D \U0001F600 \u20AC";
-  quil32::SendChatLine(desktop, text);
-  EXPECT_EQ(desktop.journal(), Line(room.entry, "\xBA\xB7 a \xBA. b ? ?? \x80"));
-  EXPECT_EQ(text, "\u00BA\u00B7 a \u00BA. b ? ?? \u20AC");
-
-  // An empty line empties the entry and presses Enter all the same.
-  desktop.clearJournal();
-  std::string empty;
-  quil32::SendChatLine(desktop, empty);
-  EXPECT_EQ(desktop.journal(), Line(room.entry, ""));
-  EXPECT_EQ(desktop.textOf(room.entry), "");
-}
-
-TEST(ChatLine, EnterIsNotPressedWhenTheTextDidNotArrive) {
-  FakeDesktop desktop;
-  FakeClient client(desktop);
-  const auto room = client.addRoom("Lobby");
-  desktop.setHung(room.entry, true);
-
-  std::string text = "lost";
-  quil32::SendChatLine(desktop, text);
-  EXPECT_EQ(desktop.journal(), Journal{SetText(room.entry, "lost")});
 }
 
 }  // namespace
