@@ -3,9 +3,6 @@
 //               > MDIClient > AOL Child (rooms, the instant-message window)
 #pragma once
 
-#include <string>
-#include <vector>
-
 #include "support/fake_desktop.h"
 
 namespace fake {
@@ -21,39 +18,40 @@ struct ImWindow {
 
 class FakeClient {
  public:
-  // The whole client, or the client with the window of class `skip` (and
-  // everything under it) missing.
-  explicit FakeClient(FakeDesktop& desktop, std::string_view skip = "") : d_(desktop), skip_(skip) {
-    if (skip_ != "AOL Frame25")
-      frame = d_.add({}, "AOL Frame25", "America Online", "frame");
-    keywordBox = add(add(add(add(frame, "AOL Toolbar"), "_AOL_Toolbar"), "_AOL_Combobox"), "Edit",
-                     "", "keyword");
+  // The whole client, or the client with the window of class `skip`, and all
+  // under it, missing.
+  explicit FakeClient(FakeDesktop& desktop, std::string skip = "") : d_(desktop), skip_(skip) {
+    frame = skip == "AOL Frame25" ? Hwnd{} : d_.add({}, "AOL Frame25", "America Online", "frame");
+    Hwnd bar = frame;
+    for (const char* cls : {"AOL Toolbar", "_AOL_Toolbar", "_AOL_Combobox", "Edit"})
+      bar = add(bar, cls, cls == std::string("Edit") ? "keyword" : "");
+    keywordBox = bar;
     area = add(frame, "MDIClient");
   }
 
-  // A room behind the inner windows open, with a transcript, an entry, a
-  // people list, icons and a label; `skip` leaves out one kind of child.
-  Room addRoom(const std::string& name, std::string_view skip = "") {
-    Room room{add(area, "AOL Child", name, name, skip), {}};
-    add(room.window, "RICHCNTL", "", name + ".transcript", skip);
-    room.entry = add(room.window, "RICHCNTL", "", name + ".entry", skip);
+  // A room behind the inner windows open: a transcript, an entry, a people
+  // list, icons and a label, with the children of class `skip` left out.
+  Room addRoom(const std::string& name, const std::string& skip = "") {
+    const Hwnd room = add(area, "AOL Child", name, "", name);
+    add(room, "RICHCNTL", name + ".transcript", skip);
+    const Hwnd entry = add(room, "RICHCNTL", name + ".entry", skip);
     for (const char* cls : {"_AOL_Listbox", "_AOL_Icon", "_AOL_Icon", "_AOL_Static"})
-      add(room.window, cls, "", "", skip);
-    return room;
+      add(room, cls, "", skip);
+    return {room, entry};
   }
 
   // The instant-message window, in front of the other inner windows.
   ImWindow addImWindow(int icons) {
     const std::string name = "im" + std::to_string(++ims_);
-    ImWindow im{add(area, "AOL Child", "Send Instant Message", name), {}, {}};
+    ImWindow im{d_.add(area, "AOL Child", "Send Instant Message", name), {}, {}};
     d_.bringToFront(im.window);
-    im.entry = add(im.window, "RICHCNTL", "", name + ".entry");
+    im.entry = d_.add(im.window, "RICHCNTL", "", name + ".entry");
     for (int i = 1; i <= icons; ++i)
-      im.icons.push_back(add(im.window, "_AOL_Icon", "", name + ".icon" + std::to_string(i)));
+      im.icons.push_back(d_.add(im.window, "_AOL_Icon", "", name + ".icon" + std::to_string(i)));
     return im;
   }
 
-  // The client's answer to a send, a top-level dialog.
+  // The client's answer to a send: a top-level dialog, with its button or not.
   Hwnd addDialog(bool button) {
     const Hwnd dialog = d_.add({}, "#32770", "America Online", "dialog");
     d_.bringToFront(dialog);
@@ -65,11 +63,11 @@ class FakeClient {
   Hwnd frame, keywordBox, area;
 
  private:
-  Hwnd add(Hwnd parent, std::string cls, std::string title = "", std::string name = "",
-           std::string_view skip = "") {
+  Hwnd add(Hwnd parent, const std::string& cls, const std::string& name = "",
+           const std::string& skip = "", const std::string& title = "") {
     if (!parent || cls == skip || cls == skip_)
       return {};  // the parent, or this window, is missing
-    return d_.add(parent, std::move(cls), std::move(title), std::move(name));
+    return d_.add(parent, cls, title, name);
   }
 
   FakeDesktop& d_;

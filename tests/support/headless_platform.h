@@ -3,35 +3,29 @@
 // pump is running then, as they would on Windows.
 #pragma once
 
+#include <cmath>
 #include <deque>
-#include <functional>
-#include <map>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "support/fake_desktop.h"
 #include "ui/form.h"
 
 namespace fake {
 
-class HeadlessPeer;
-
 class HeadlessPlatform final : public ui::Platform {
  public:
   // Virtual time starts at 0, when the time of day reads `timeOfDayAtStart`.
-  HeadlessPlatform(FakeDesktop& desktop, double timeOfDayAtStart);
+  HeadlessPlatform(FakeDesktop& desktop, double timeOfDayAtStart)
+      : desktop_(desktop), timeOfDayAtStart_(timeOfDayAtStart) {
+    desktop_.clock = [this] { return now_; };
+  }
 
   double now() const { return now_; }
-  // Runs `event` at virtual time `t`, inside whichever pump runs then.
-  void at(double t, std::function<void()> event);
-  // Replaces what a form's text box holds, as typing would.
-  void type(double t, ui::Form& form, std::string box, std::string text);
-  // The next popup menu stays open for `openFor` seconds, running events,
-  // then closes with `item` chosen ("" for none).
-  void chooseFromNextMenu(std::string item, double openFor = 0) {
-    menuChoices_.emplace_back(std::move(item), openFor);
-  }
+  // Runs `event` at virtual time `t`, inside whichever pump runs then; those
+  // due at the same instant run in the order they were scheduled.
+  void at(double t, std::function<void()> event) { queue_.emplace(t, std::move(event)); }
+  // What the user picks from the next popup menu ("" to dismiss it).
+  std::deque<std::string> menuChoices;
   // The event loop stops at this instant if nothing ends it before.
   double horizon = 24 * 3600;
   bool quitRequested() const { return quit_; }
@@ -42,36 +36,124 @@ class HeadlessPlatform final : public ui::Platform {
     size_t callsBefore;  // how much of the desktop's journal came first
   };
   std::vector<Box> boxes;
-  // The forms whose native windows were created, in order.
-  std::vector<std::string> created;
+  std::vector<std::string> created;          // the forms whose windows were made, in order
+  std::map<std::string, std::string> typed;  // "Form1.Text1": what the user typed there
 
-  std::unique_ptr<ui::FormPeer> createPeer(ui::Form& form) override;
-  float timeOfDay() override;
+  std::unique_ptr<ui::FormPeer> createPeer(ui::Form& form) override {
+    return std::make_unique<Peer>(*this, form);
+  }
+  float timeOfDay() override { return float(std::fmod(timeOfDayAtStart_ + now_, 86400.0)); }
   double monotonic() override { return now_; }
-  void processPendingEvents() override;
-  void sleepUntilEvent(double deadline) override;
+  void processPendingEvents() override {
+    while (!queue_.empty() && queue_.begin()->first <= now_) {
+      auto event = std::move(queue_.begin()->second);
+      queue_.erase(queue_.begin());
+      idleSleeps_ = 0;
+      event();
+    }
+  }
+  void sleepUntilEvent(double deadline) override {
+    const double wake = queue_.empty() ? deadline : std::min(deadline, queue_.begin()->first);
+    // A wait that asks to sleep again and again while no time passes and
+    // nothing happens spins: on Windows it would burn the processor.
+    idleSleeps_ = wake > now_ ? 0 : idleSleeps_ + 1;
+    if (idleSleeps_ > 1000)
+      fatal("a wait spins: it sleeps again and again with no time passing", "");
+    now_ = std::max(now_, wake);
+  }
   // Foreign windows change only in scheduled events, which end a sleep anyway.
   std::unique_ptr<ui::DesktopWatch> watchDesktop(zoble::Hwnd) override {
     return std::make_unique<ui::DesktopWatch>();
   }
-  void runEventLoop() override;
+  void runEventLoop() override {
+    while (!quit_ && now_ < horizon) {
+      sleepUntilEvent(horizon);
+      processPendingEvents();
+    }
+  }
   void quit() override { quit_ = true; }
   void messageBox(std::string_view text, std::string_view title) override {
     boxes.push_back({std::string(text), std::string(title), now_, desktop_.journal.size()});
   }
-  [[noreturn]] void fatal(std::string_view what, std::string_view title) override;
+  [[noreturn]] void fatal(std::string_view what, std::string_view) override {
+    std::fprintf(stderr, "fatal: %.*s\n", int(what.size()), what.data());
+    std::abort();
+  }
 
  private:
-  friend class HeadlessPeer;
+  // A form's native window: a window of the in-memory desktop, with its text
+  // boxes and timers as plain state.
+  class Peer final : public ui::FormPeer {
+   public:
+    Peer(HeadlessPlatform& platform, ui::Form& form) : platform_(platform), form_(form) {
+      const ui::FormDesign& d = form.design();
+      handle_ = platform_.desktop_.add({}, "ZobleForm", d.caption, d.name);
+      platform_.created.push_back(d.name);
+      for (const auto& box : d.textBoxes)
+        platform_.typed[d.name + "." + box.name] = box.text;
+      for (const auto& timer : d.timers) {
+        timers_[timer.name] = {timer.intervalMs / 1000.0, false, 0};
+        setTimerEnabled(timer.name, timer.enabled);
+      }
+    }
+    ~Peer() override {
+      *alive_ = false;
+      platform_.desktop_.remove(handle_);
+    }
+
+    zoble::Hwnd handle() const override { return handle_; }
+    void setVisible(bool visible) override { visible_ = visible; }
+    bool visible() const override { return visible_; }
+    std::string text(std::string_view box) const override {
+      return platform_.typed.at(form_.design().name + "." + std::string(box));
+    }
+    void setTimerEnabled(std::string_view name, bool enabled) override {
+      Timer& timer = timers_.at(std::string(name));
+      timer.on = enabled;
+      ++timer.generation;  // each switch starts afresh: the ticks due are void
+      if (enabled)
+        tick(std::string(name), platform_.now() + timer.period, timer.generation);
+    }
+    bool timerEnabled(std::string_view name) const override {
+      return timers_.at(std::string(name)).on;
+    }
+    std::string popupMenu(std::string_view) override {
+      if (platform_.menuChoices.empty())
+        return {};
+      const std::string item = platform_.menuChoices.front();
+      platform_.menuChoices.pop_front();
+      return item;
+    }
+
+   private:
+    struct Timer {
+      double period;
+      bool on;
+      unsigned generation;
+    };
+    void tick(std::string name, double t, unsigned generation) {
+      platform_.at(t, [this, alive = alive_, name = std::move(name), t, generation] {
+        if (!*alive || !timers_.at(name).on || timers_.at(name).generation != generation)
+          return;
+        tick(name, t + timers_.at(name).period, generation);
+        form_.raise(ui::Event::kTimer, name);
+      });
+    }
+
+    HeadlessPlatform& platform_;
+    ui::Form& form_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    zoble::Hwnd handle_;
+    bool visible_ = false;
+    std::map<std::string, Timer> timers_;
+  };
 
   FakeDesktop& desktop_;
   double timeOfDayAtStart_;
   double now_ = 0;
   bool quit_ = false;
-  int idleSleeps_ = 0;                                  // sleeps in a row that let no time pass
-  std::multimap<double, std::function<void()>> queue_;  // in order of time, then of scheduling
-  std::deque<std::pair<std::string, double>> menuChoices_;
-  std::map<const ui::Form*, HeadlessPeer*> peers_;
+  int idleSleeps_ = 0;  // sleeps in a row that let no time pass
+  std::multimap<double, std::function<void()>> queue_;
 };
 
 }  // namespace fake

@@ -34,6 +34,9 @@ struct Program {
   void click(double t, ui::Form& form, std::string control) {
     platform.at(t, [&form, control] { form.raise(ui::Event::kClick, control); });
   }
+  void type(double t, std::string reason) {
+    platform.at(t, [this, reason] { platform.typed["Form1.Text1"] = reason; });
+  }
   // Runs the event loop until `horizon` (or until the program ends).
   void runUntil(double horizon) {
     platform.horizon = horizon;
@@ -47,6 +50,13 @@ struct Program {
         found.push_back(call);
     }
     return found;
+  }
+  // As the desktop says it, with the lobby's lines as "0.75 SignatureLine".
+  std::string said() const {
+    std::string all = desktop.said();
+    for (size_t at; (at = all.find(" lobby.entry <-")) != std::string::npos;)
+      all.erase(at, 15);
+    return all;
   }
 };
 

@@ -8,13 +8,12 @@ namespace {
 using fake::Delivery;
 using fake::FakeClient;
 using fake::FakeDesktop;
-using fake::Lines;
 using quil32::Hwnd;
 
-Lines Post(FakeDesktop& d, std::string text) {
+std::string Post(FakeDesktop& d, std::string text) {
   d.journal.clear();
   quil32::SendChatLine(d, text);
-  return d.journal;
+  return d.said();
 }
 
 TEST(ChatLine, GoesToTheFrontMostRealRoomOfTheMoment) {
@@ -27,15 +26,15 @@ TEST(ChatLine, GoesToTheFrontMostRealRoomOfTheMoment) {
     const auto back = client.addRoom("back");
     d.bringToFront(client.addRoom("front").window);
     d.bringToFront(client.addRoom("mail", missing).window);
-    EXPECT_EQ(Post(d, "hi"), (Lines{"0 front.entry settext \"hi\"", "0 front.entry char 13"}));
+    EXPECT_EQ(Post(d, "hi"), "0 front.entry <- \"hi\"");
     // No handle is kept: the room now in front gets the next line.
     d.bringToFront(back.window);
-    EXPECT_EQ(Post(d, "hi"), (Lines{"0 back.entry settext \"hi\"", "0 back.entry char 13"}));
+    EXPECT_EQ(Post(d, "hi"), "0 back.entry <- \"hi\"");
   }
   // An empty line empties the entry, and Enter is pressed all the same.
   FakeDesktop d;
   FakeClient(d).addRoom("lobby");
-  EXPECT_EQ(Post(d, ""), (Lines{"0 lobby.entry settext \"\"", "0 lobby.entry char 13"}));
+  EXPECT_EQ(Post(d, ""), "0 lobby.entry <- \"\"");
 }
 
 TEST(ChatLine, EnterOnlyFollowsItsOwnText) {
@@ -50,8 +49,8 @@ TEST(ChatLine, EnterOnlyFollowsItsOwnText) {
     std::string line = "x", keyword = "k";
     quil32::SendChatLine(d, line);
     quil32::GoToKeyword(d, keyword);
-    EXPECT_EQ(d.journal, (Lines{"0 lobby.entry settext \"x\" " + std::string(word),
-                                "0 keyword settext \"k\" " + std::string(word)}));
+    EXPECT_EQ(d.said(), "0 lobby.entry settext \"x\" " + std::string(word) +
+                            "; 0 keyword settext \"k\" " + word);
   }
 }
 
@@ -99,10 +98,10 @@ TEST(ChatLine, NothingIsTypedAnywhereWhenALinkOfTheChainIsMissing) {
       if (std::string_view(c.roomLacks) == "entry")
         p.desktop.remove(room.entry);
     }
-    EXPECT_EQ(Post(p.desktop, "line"), Lines{});
+    EXPECT_EQ(Post(p.desktop, "line"), "");
     if (c.keywordPathToo) {
       quil32::SetInstantMessagesOff(p.desktop, p.runtime);
-      EXPECT_EQ(p.desktop.journal, Lines{});
+      EXPECT_EQ(p.desktop.said(), "");
     }
   }
 }

@@ -23,7 +23,7 @@ TEST(WaitSeconds, EndsOnTheClocksWholeSecondAfterTheRoundedStart) {
       {100.5, 1, 0.5},   {101.5, 1, 1.5},  // a half goes to the even second
       {86399.7, 1, 1.3},                   // across midnight
       {86399.5, 1, 1.5},                   // from 86400, which the clock never reads
-      {100.3, 0, 0},     {100.7, 0, 0.3},  {100.3, -1, 0},
+      {100.3, 0, 0},     {100.7, 0, 0.3}, {100.3, -1, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.clock << ", wait " << c.seconds);

@@ -1,121 +1,77 @@
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <set>
+#include <sstream>
 
 #include "support/program.h"
 
 namespace {
 
-using fake::Call;
 using fake::Lines;
 using fake::Program;
 using ui::Event;
 
-// Lines posted to the lobby at virtual instants: each its text, then Enter.
-Lines Said(std::initializer_list<std::pair<double, std::string>> lines) {
-  Lines calls;
-  for (const auto& [at, line] : lines) {
-    char t[32];
-    std::snprintf(t, sizeof t, "%g ", at);
-    calls.push_back(t + ("lobby.entry settext " + line));
-    calls.push_back(t + std::string("lobby.entry char 13"));
-  }
-  return calls;
-}
-
 // What the user does on the main window once the greeting is over (at
-// 0.75): "LabelN" clicks, "=text" types the reason.
-struct Step {
-  double at;
-  std::string what;
-};
-
-void Play(Program& p, const std::vector<Step>& steps) {
+// 0.75), as "instant what; ...": "LabelN" clicks, "=text" types the reason.
+// Returns the last instant.
+double Play(Program& p, const std::string& steps) {
   p.start();
-  for (const Step& s : steps) {
-    if (s.what[0] == '=')
-      p.platform.type(s.at, p.main, "Text1", s.what.substr(1));
+  std::istringstream in(steps);
+  double at = 0;
+  for (std::string what; in >> at && std::getline(in, what, ';');) {
+    if (what[1] == '=')
+      p.type(at, what.substr(2));
     else
-      p.click(s.at, p.main, s.what);
+      p.click(at, p.main, what.substr(1));
   }
+  return at;
 }
 
 TEST(MainWindow, PostsItsSequencesAsHandlersInterleave) {
   struct Case {
-    const char* name;
-    std::vector<Step> steps;
-    Lines said;
+    const char* steps;
+    const char* said;
     bool idle;  // Timer1 on at the end
   };
   const Case cases[] = {
-      // The reason is read after the second pause: the edit made meanwhile counts.
-      {"start",
-       {{0.75, "Label3"}, {1.25, "=brb"}, {2.25, "=brb <b>&</b> food"}},
-       Said({{0.75, "SignatureLine"},
-             {1.75, "IdleOnLine"},
-             {2.75, "ReasonLine(brb <b>&</b> food)"}}),
+      // The reason is read after the second pause: an edit made meanwhile counts.
+      {"0.75 Label3; 1.25 =brb; 2.25 =brb <b>&</b> food",
+       "0.75 SignatureLine; 1.75 IdleOnLine; 2.75 ReasonLine(brb <b>&</b> food)", true},
+      {"0.75 Label4", "0.75 SignatureLine; 1.75 IdleOffLine", false},
+      {"0.75 Label6", "0.75 SignatureLine; 1.75 AdvertLine; 2.75 LinkLine", false},
+      // A start inside a start's pause.
+      {"0.75 Label3; 1.25 Label3",
+       "0.75 SignatureLine; 1.25 SignatureLine; 2.75 IdleOnLine; 3.75 ReasonLine(idle reason); "
+       "3.75 IdleOnLine; 4.75 ReasonLine(idle reason)",
        true},
-      {"stop", {{0.75, "Label4"}}, Said({{0.75, "SignatureLine"}, {1.75, "IdleOffLine"}}), false},
-      {"advert",
-       {{0.75, "Label6"}},
-       Said({{0.75, "SignatureLine"}, {1.75, "AdvertLine"}, {2.75, "LinkLine"}}),
+      // The last to finish decides: a stop inside a start's pause, then a
+      // reminder inside a stop's.
+      {"0.75 Label3; 1.25 Label4",
+       "0.75 SignatureLine; 1.25 SignatureLine; 2.75 IdleOffLine; 2.75 IdleOnLine; "
+       "3.75 ReasonLine(idle reason)",
+       true},
+      {"0.75 Label3; 62.25 Label4",
+       "0.75 SignatureLine; 1.75 IdleOnLine; 2.75 ReasonLine(idle reason); 62.25 SignatureLine; "
+       "62.75 SignatureLine; 63.75 IdleOnLine; 64.75 ReasonLine(idle reason); 64.75 IdleOffLine",
        false},
-      {"a start inside a start's pause",
-       {{0.75, "Label3"}, {1.25, "Label3"}},
-       Said({{0.75, "SignatureLine"},
-             {1.25, "SignatureLine"},
-             {2.75, "IdleOnLine"},
-             {3.75, "ReasonLine(idle reason)"},
-             {3.75, "IdleOnLine"},
-             {4.75, "ReasonLine(idle reason)"}}),
-       true},
-      // The last to finish decides.
-      {"a stop inside a start's pause",
-       {{0.75, "Label3"}, {1.25, "Label4"}},
-       Said({{0.75, "SignatureLine"},
-             {1.25, "SignatureLine"},
-             {2.75, "IdleOffLine"},
-             {2.75, "IdleOnLine"},
-             {3.75, "ReasonLine(idle reason)"}}),
-       true},
-      {"a reminder inside a stop's pause",
-       {{0.75, "Label3"}, {62.25, "Label4"}},
-       Said({{0.75, "SignatureLine"},
-             {1.75, "IdleOnLine"},
-             {2.75, "ReasonLine(idle reason)"},
-             {62.25, "SignatureLine"},
-             {62.75, "SignatureLine"},
-             {63.75, "IdleOnLine"},
-             {64.75, "ReasonLine(idle reason)"},
-             {64.75, "IdleOffLine"}}),
-       false},
-      // 60 s after the start's last line, then every 60 s, until stop.
-      {"reminders",
-       {{0.75, "Label3"}, {30, "=still out"}, {150, "Label4"}},
-       Said({{0.75, "SignatureLine"},
-             {1.75, "IdleOnLine"},
-             {2.75, "ReasonLine(idle reason)"},
-             {62.75, "SignatureLine"},
-             {63.75, "IdleOnLine"},
-             {64.75, "ReasonLine(still out)"},
-             {122.75, "SignatureLine"},
-             {123.75, "IdleOnLine"},
-             {124.75, "ReasonLine(still out)"},
-             {150, "SignatureLine"},
-             {150.75, "IdleOffLine"}}),
+      // Reminders 60 s after the start's last line, every 60 s, until stop.
+      {"0.75 Label3; 30 =still out; 150 Label4",
+       "0.75 SignatureLine; 1.75 IdleOnLine; 2.75 ReasonLine(idle reason); 62.75 SignatureLine; "
+       "63.75 IdleOnLine; 64.75 ReasonLine(still out); 122.75 SignatureLine; 123.75 IdleOnLine; "
+       "124.75 ReasonLine(still out); 150 SignatureLine; 150.75 IdleOffLine",
        false},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.steps);
     Program p;
-    Play(p, c.steps);
-    p.runUntil(c.steps.back().at + 10);
-    EXPECT_EQ(p.desktop.journal, c.said);
+    p.runUntil(Play(p, c.steps) + 10);
+    EXPECT_EQ(p.said(), c.said);
     EXPECT_EQ(p.main.Timer1.enabled(), c.idle);
   }
 }
 
-// Every way the program ends, at every point a handler can be suspended.
+// Every way the program ends, at every point where a handler can be suspended.
 enum class Way { kCloseLabel, kSystemClose, kExitItem };
 enum class Inside { kPause, kSend, kGreeting, kFarewell, kInstantMessageWait };
 
@@ -125,14 +81,12 @@ TEST_P(Ending, SaysTheWholeFarewellAndNothingAfter) {
   const auto [way, inside] = GetParam();
   Program p;
   const auto close = [&p, way = way] {
-    if (way == Way::kCloseLabel)
-      p.main.raise(Event::kClick, "Label2");
+    if (way == Way::kExitItem)
+      p.platform.menuChoices.push_back("exit");
     if (way == Way::kSystemClose)
       p.main.raise(Event::kClose, "");
-    if (way == Way::kExitItem) {
-      p.platform.chooseFromNextMenu("exit");
-      p.main.raise(Event::kClick, "Label7");
-    }
+    else
+      p.main.raise(Event::kClick, way == Way::kExitItem ? "Label7" : "Label2");
   };
   if (inside == Inside::kGreeting) {
     p.runtime.invoke([&] { p.set.form2().show(); });
@@ -141,33 +95,29 @@ TEST_P(Ending, SaysTheWholeFarewellAndNothingAfter) {
   } else {
     p.start();
   }
-  if (inside == Inside::kPause || inside == Inside::kSend) {
+  if (inside == Inside::kPause || inside == Inside::kSend)
     p.click(1, p.main, "Label3");
-  }
   if (inside == Inside::kPause || inside == Inside::kFarewell)
     p.platform.at(1.5, close);
   if (inside == Inside::kFarewell)
     p.platform.at(1, close);
   if (inside == Inside::kSend) {
     // The entry passes a close on as it takes the reason's Enter.
-    p.desktop.onReceive(p.room.entry, [&](const Call& c) {
-      if (c.message == quil32::msg::kChar && p.grep("char").size() == 3)
+    p.desktop.onReceive(p.room.entry, [&](const std::string& what) {
+      if (what == "char 13" && p.grep("<-").size() == 3)
         close();
     });
   }
   if (inside == Inside::kInstantMessageWait) {
-    p.platform.chooseFromNextMenu("off");
+    p.platform.menuChoices.push_back("off");
     p.click(1, p.main, "Label7");
     p.platform.at(2, close);
   }
   p.runUntil(100);
 
-  ASSERT_GE(p.desktop.journal.size(), 4u);
-  Lines last(p.desktop.journal.end() - 4, p.desktop.journal.end());
-  for (std::string& call : last)
-    call.erase(0, call.find(' ') + 1);  // the instant
-  EXPECT_EQ(last, (Lines{"lobby.entry settext BannerLine", "lobby.entry char 13",
-                         "lobby.entry settext BannerLinkLine", "lobby.entry char 13"}));
+  EXPECT_TRUE(
+      std::regex_search(p.said(), std::regex("[0-9.]+ BannerLine; [0-9.]+ BannerLinkLine$")))
+      << p.said();
   EXPECT_TRUE(p.runtime.ended());
   EXPECT_TRUE(p.platform.quitRequested());
   EXPECT_LT(p.platform.now(), 10) << "run() returned as the program ended";
@@ -190,37 +140,31 @@ INSTANTIATE_TEST_SUITE_P(
                                      Inside::kFarewell, Inside::kInstantMessageWait)),
     EndingName);
 
-TEST(Refusal, IsToldOnceAfterTheHandlerUntilASendGoesThroughAgain) {
+TEST(Refusal, IsToldOnceAfterItsHandlerUntilASendGoesThroughAgain) {
   Program p;
-  Play(p, {{0.75, "Label3"}});
-  p.desktop.setAnswer(p.room.entry, fake::Delivery::kRefused);
-  p.platform.at(100, [&] { p.desktop.setAnswer(p.room.entry, fake::Delivery::kDelivered); });
-  p.platform.at(150, [&] { p.desktop.setAnswer(p.room.entry, fake::Delivery::kRefused); });
+  Play(p, "0.75 Label3");
+  const auto answer = [&](double at, fake::Delivery d) {
+    p.platform.at(at, [&p, d] { p.desktop.setAnswer(p.room.entry, d); });
+  };
+  answer(0, fake::Delivery::kRefused);
+  answer(100, fake::Delivery::kDelivered);
+  answer(150, fake::Delivery::kRefused);
+  // An advert clicked inside the start's first pause ends inside it.
+  p.click(1.25, p.main, "Label6");
   p.runUntil(190);
   // Idle mode and its reminders go on as if the lines had gone through.
-  EXPECT_EQ(p.grep("settext").size(), 12u);
-  EXPECT_EQ(p.grep("char 13"), (Lines{"122.75 lobby.entry char 13", "123.75 lobby.entry char 13",
-                                      "124.75 lobby.entry char 13"}));
-  ASSERT_EQ(p.platform.boxes.size(), 2u);
-  // After the start's three lines, and after the third reminder's.
-  EXPECT_EQ(p.platform.boxes[0].title, "zoble");
-  EXPECT_EQ(std::pair(p.platform.boxes[0].at, p.platform.boxes[0].callsBefore), std::pair(2.75, 3ul));
-  EXPECT_EQ(std::pair(p.platform.boxes[1].at, p.platform.boxes[1].callsBefore),
-            std::pair(184.75, 15ul));
+  EXPECT_EQ(p.grep("refused").size(), 12u);
+  EXPECT_EQ(p.grep("<-"),
+            (Lines{"124.75 lobby.entry <- SignatureLine", "125.75 lobby.entry <- IdleOnLine",
+                   "126.75 lobby.entry <- ReasonLine(idle reason)"}));
+  // One box after the start's lines (the advert's among them), one after the
+  // third reminder's.
+  Lines boxes;
+  for (const auto& box : p.platform.boxes)
+    boxes.push_back(box.title + " at " + std::to_string(box.at) + " after " +
+                    std::to_string(box.callsBefore));
+  EXPECT_EQ(boxes, (Lines{"zoble at 4.750000 after 6", "zoble at 186.750000 after 15"}));
   EXPECT_TRUE(p.main.Timer1.enabled());
-}
-
-TEST(Refusal, IsNotToldInsideAPause) {
-  // An advert clicked inside a start's first pause runs into the refusal and
-  // ends inside that pause; the box waits for the start to finish.
-  Program p;
-  Play(p, {{0.75, "Label3"}, {1.25, "Label6"}});
-  p.platform.at(1, [&] { p.desktop.setAnswer(p.room.entry, fake::Delivery::kRefused); });
-  p.runUntil(30);
-  ASSERT_EQ(p.platform.boxes.size(), 1u);
-  EXPECT_EQ(p.platform.boxes[0].callsBefore, p.desktop.journal.size());
-  EXPECT_EQ(p.desktop.journal.back(), "4.75 lobby.entry settext ReasonLine(idle reason) refused");
-  EXPECT_EQ(p.platform.boxes[0].at, 4.75);
 }
 
 TEST(OptionsMenu, ItsHolderIsLoadedByTheFirstPopupAndNeverShown) {
@@ -229,14 +173,13 @@ TEST(OptionsMenu, ItsHolderIsLoadedByTheFirstPopupAndNeverShown) {
   EXPECT_FALSE(p.set.form3().loaded());
   p.main.raise(Event::kClick, "Label7");  // dismissed
   EXPECT_TRUE(p.set.form3().loaded());
-  EXPECT_EQ(p.desktop.journal, Lines{});
+  EXPECT_EQ(p.said(), "");
   for (const char* item : {"about", "contact", "off", "off"}) {
-    p.platform.chooseFromNextMenu(item);
+    p.platform.menuChoices.push_back(item);
     p.main.raise(Event::kClick, "Label7");
   }
   ASSERT_EQ(p.platform.boxes.size(), 2u);
-  EXPECT_EQ(p.platform.boxes[0].title, "zoble");
-  EXPECT_EQ(p.platform.boxes[1].title, "zoble");
+  EXPECT_EQ(p.platform.boxes[0].title + p.platform.boxes[1].title, "zoblezoble");
   EXPECT_NE(p.platform.boxes[0].text, p.platform.boxes[1].text);
   // The client opens no window here: each waits its 15 s and gives up.
   EXPECT_EQ(p.grep("settext"), (Lines{"0.75 keyword settext \"aol://9293:$IM_OFF\"",
@@ -247,20 +190,18 @@ TEST(OptionsMenu, ItsHolderIsLoadedByTheFirstPopupAndNeverShown) {
 
 TEST(OwnWindows, JoinTheTopmostWindowsAsTheyLoadAndShowAfterTheGreeting) {
   Program p;
-  std::vector<bool> shownAtLine;  // the main window, the splash
-  p.desktop.onReceive(p.room.entry, [&](const Call&) {
-    shownAtLine.push_back(p.main.visible());
-    shownAtLine.push_back(p.set.form2().visible());
+  std::string shown;  // the main window's and the splash's at each call to the lobby
+  p.desktop.onReceive(p.room.entry, [&](const std::string&) {
+    shown += std::to_string(p.main.visible()) + std::to_string(p.set.form2().visible());
   });
   p.runtime.invoke([&] { p.set.form2().show(); });
-  EXPECT_EQ(p.desktop.journal, Lines{"0 Form2 pos -1 0,0,0,0 3"});
+  EXPECT_EQ(p.said(), "0 Form2 pos -1 0,0,0,0 3");
   EXPECT_TRUE(p.set.form2().visible());
   p.runtime.invoke([&] { p.set.form2().raise(Event::kClick, ""); });
-  EXPECT_EQ(p.desktop.journal,
-            (Lines{"0 Form2 pos -1 0,0,0,0 3", "0 Form1 pos -1 0,0,0,0 3",
-                   "0 lobby.entry settext BannerLine", "0 lobby.entry char 13",
-                   "0.75 lobby.entry settext BannerLinkLine", "0.75 lobby.entry char 13"}));
-  EXPECT_EQ(shownAtLine, std::vector<bool>(8, false));
+  EXPECT_EQ(
+      p.said(),
+      "0 Form2 pos -1 0,0,0,0 3; 0 Form1 pos -1 0,0,0,0 3; 0 BannerLine; 0.75 BannerLinkLine");
+  EXPECT_EQ(shown, "00000000");
   EXPECT_TRUE(p.main.visible());
   EXPECT_FALSE(p.set.form2().visible());
   EXPECT_TRUE(p.set.form2().loaded()) << "the splash stays loaded, hidden";
