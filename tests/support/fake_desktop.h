@@ -88,9 +88,10 @@ class FakeDesktop final : public quil32::WindowAccess {
   }
   void setWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int cx, int cy,
                     unsigned flags) override {
-    record(window, "pos " + std::to_string(std::int32_t(insertAfter.value)) + " " +
-                       std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(cx) +
-                       "," + std::to_string(cy) + " " + std::to_string(flags));
+    char pos[80];
+    std::snprintf(pos, sizeof pos, "pos %d %d,%d,%d,%d %u", std::int32_t(insertAfter.value), x, y,
+                  cx, cy, flags);
+    record(window, pos);
   }
   void releaseCapture() override { record({}, "releasecapture"); }
 

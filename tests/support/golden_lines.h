@@ -46,6 +46,8 @@ inline const std::map<std::string, std::vector<std::string>>& GoldenLines() {
       while (fields >> run)
         lines[name].push_back(FromCp1252(run));
     }
+    if (lines.size() != 8)
+      Unreadable("not the eight lines");
     return lines;
   }();
   return lines;

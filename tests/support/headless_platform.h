@@ -28,7 +28,6 @@ class HeadlessPlatform final : public ui::Platform {
   std::deque<std::string> menuChoices;
   // The event loop stops at this instant if nothing ends it before.
   double horizon = 24 * 3600;
-  bool quitRequested() const { return quit_; }
 
   struct Box {
     std::string text, title;

@@ -16,10 +16,11 @@ namespace fake {
 using Lines = std::vector<std::string>;
 
 struct Program {
+  explicit Program(double timeOfDay = 36000.25) : platform(desktop, timeOfDay) {}
   FakeDesktop desktop;
   FakeClient client{desktop};
   Room room = client.addRoom("lobby");
-  HeadlessPlatform platform{desktop, 36000.25};
+  HeadlessPlatform platform;
   ui::Runtime runtime{platform, "zoble"};
   console::WindowSet set{desktop, runtime};
   console::Form1& main = set.form1();
@@ -33,9 +34,6 @@ struct Program {
   }
   void click(double t, ui::Form& form, std::string control) {
     platform.at(t, [&form, control] { form.raise(ui::Event::kClick, control); });
-  }
-  void type(double t, std::string reason) {
-    platform.at(t, [this, reason] { platform.typed["Form1.Text1"] = reason; });
   }
   // Runs the event loop until `horizon` (or until the program ends).
   void runUntil(double horizon) {

@@ -70,36 +70,25 @@ void AddStrays(FakeDesktop& d) {
 }
 
 TEST(ChatLine, NothingIsTypedAnywhereWhenALinkOfTheChainIsMissing) {
-  struct Case {
-    const char* missing;  // of the client's tree
-    const char* room;     // "" for none open
-    const char* roomLacks;
-    bool keywordPathToo;  // the keyword box is out of reach too
-  };
-  const Case cases[] = {
-      {"AOL Frame25", "", "", true},
-      {"MDIClient", "", "", true},
-      {"", "", "", false},
-      {"", "lobby", "entry", false},  // a room with one RICHCNTL
-      {"", "mail", "_AOL_Listbox", false},
-      {"AOL Toolbar", "", "", true},
-      {"_AOL_Toolbar", "", "", true},
-      {"_AOL_Combobox", "", "", true},
-      {"Edit", "", "", true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.missing << " " << c.room << " " << c.roomLacks);
-    fake::Program p;  // its lobby is taken away below
+  // What the client's tree lacks, and the room open in it: none, one with a
+  // single RICHCNTL, a look-alike without a people list.
+  const std::pair<const char*, const char*> cases[] = {
+      {"AOL Frame25", ""},  {"MDIClient", ""},     {"", ""},
+      {"", "entry"},        {"", "_AOL_Listbox"},  {"AOL Toolbar", ""},
+      {"_AOL_Toolbar", ""}, {"_AOL_Combobox", ""}, {"Edit", ""}};
+  for (const auto& [missing, room] : cases) {
+    SCOPED_TRACE(testing::Message() << missing << " " << room);
+    fake::Program p;  // its lobby is taken away
     p.desktop.remove(p.client.frame);
     AddStrays(p.desktop);
-    FakeClient client(p.desktop, c.missing);
-    if (*c.room) {
-      const auto room = client.addRoom(c.room, c.roomLacks);
-      if (std::string_view(c.roomLacks) == "entry")
-        p.desktop.remove(room.entry);
+    FakeClient client(p.desktop, missing);
+    if (*room) {
+      const Hwnd entry = client.addRoom("lobby", room).entry;
+      if (room == std::string("entry"))
+        p.desktop.remove(entry);
     }
     EXPECT_EQ(Post(p.desktop, "line"), "");
-    if (c.keywordPathToo) {
+    if (*missing) {  // the keyword box is out of reach too
       quil32::SetInstantMessagesOff(p.desktop, p.runtime);
       EXPECT_EQ(p.desktop.said(), "");
     }
