@@ -12,7 +12,7 @@ struct Room {
 };
 
 struct ImWindow {
-  Hwnd window, entry;
+  Hwnd window;
   std::vector<Hwnd> icons;  // in Z order
 };
 
@@ -43,21 +43,20 @@ class FakeClient {
   // The instant-message window, in front of the other inner windows.
   ImWindow addImWindow(int icons) {
     const std::string name = "im" + std::to_string(++ims_);
-    ImWindow im{d_.add(area, "AOL Child", "Send Instant Message", name), {}, {}};
+    ImWindow im{d_.add(area, "AOL Child", "Send Instant Message", name), {}};
     d_.bringToFront(im.window);
-    im.entry = d_.add(im.window, "RICHCNTL", "", name + ".entry");
+    d_.add(im.window, "RICHCNTL", "", name + ".entry");
     for (int i = 1; i <= icons; ++i)
       im.icons.push_back(d_.add(im.window, "_AOL_Icon", "", name + ".icon" + std::to_string(i)));
     return im;
   }
 
   // The client's answer to a send: a top-level dialog, with its button or not.
-  Hwnd addDialog(bool button) {
+  void addDialog(bool button) {
     const Hwnd dialog = d_.add({}, "#32770", "America Online", "dialog");
     d_.bringToFront(dialog);
     if (button)
       d_.add(dialog, "Button", "OK", "button");
-    return dialog;
   }
 
   Hwnd frame, keywordBox, area;

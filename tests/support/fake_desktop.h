@@ -52,6 +52,8 @@ class FakeDesktop final : public quil32::WindowAccess {
     windows_.at(window.value).action = std::move(action);
   }
   bool exists(Hwnd window) const { return windows_.count(window.value) != 0; }
+  // Something of the program's own that belongs in the journal among the calls.
+  void note(const std::string& what) { record({}, what); }
 
   std::function<double()> clock = [] { return 0.0; };
   // "instant window what", as "0.75 lobby.entry settext SignatureLine"; a
@@ -93,7 +95,7 @@ class FakeDesktop final : public quil32::WindowAccess {
                   cx, cy, flags);
     record(window, pos);
   }
-  void releaseCapture() override { record({}, "releasecapture"); }
+  void releaseCapture() override { note("releasecapture"); }
 
  protected:
   Delivery send(Hwnd window, std::uint32_t message, std::uintptr_t wParam,

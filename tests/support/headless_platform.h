@@ -29,12 +29,7 @@ class HeadlessPlatform final : public ui::Platform {
   // The event loop stops at this instant if nothing ends it before.
   double horizon = 24 * 3600;
 
-  struct Box {
-    std::string text, title;
-    double at;
-    size_t callsBefore;  // how much of the desktop's journal came first
-  };
-  std::vector<Box> boxes;
+  std::vector<std::string> boxes;            // their texts; the desktop's journal has "box title"
   std::vector<std::string> created;          // the forms whose windows were made, in order
   std::map<std::string, std::string> typed;  // "Form1.Text1": what the user typed there
 
@@ -72,7 +67,8 @@ class HeadlessPlatform final : public ui::Platform {
   }
   void quit() override { quit_ = true; }
   void messageBox(std::string_view text, std::string_view title) override {
-    boxes.push_back({std::string(text), std::string(title), now_, desktop_.journal.size()});
+    boxes.emplace_back(text);
+    desktop_.note("box " + std::string(title));
   }
   [[noreturn]] void fatal(std::string_view what, std::string_view) override {
     std::fprintf(stderr, "fatal: %.*s\n", int(what.size()), what.data());
@@ -91,12 +87,13 @@ class HeadlessPlatform final : public ui::Platform {
       for (const auto& box : d.textBoxes)
         platform_.typed[d.name + "." + box.name] = box.text;
       for (const auto& timer : d.timers) {
-        timers_[timer.name] = {timer.intervalMs / 1000.0, false, 0};
+        timers_[timer.name] = {timer.intervalMs / 1000.0, std::make_shared<bool>()};
         setTimerEnabled(timer.name, timer.enabled);
       }
     }
     ~Peer() override {
-      *alive_ = false;
+      for (auto& [name, timer] : timers_)
+        *timer.second = false;
       platform_.desktop_.remove(handle_);
     }
 
@@ -107,14 +104,14 @@ class HeadlessPlatform final : public ui::Platform {
       return platform_.typed.at(form_.design().name + "." + std::string(box));
     }
     void setTimerEnabled(std::string_view name, bool enabled) override {
-      Timer& timer = timers_.at(std::string(name));
-      timer.on = enabled;
-      ++timer.generation;  // each switch starts afresh: the ticks due are void
+      auto& [period, live] = timers_.at(std::string(name));
+      *live = false;  // each switch starts afresh: the ticks due are void
+      live = std::make_shared<bool>(enabled);
       if (enabled)
-        tick(std::string(name), platform_.now() + timer.period, timer.generation);
+        tick(std::string(name), platform_.now() + period, live);
     }
     bool timerEnabled(std::string_view name) const override {
-      return timers_.at(std::string(name)).on;
+      return *timers_.at(std::string(name)).second;
     }
     std::string popupMenu(std::string_view) override {
       if (platform_.menuChoices.empty())
@@ -125,26 +122,20 @@ class HeadlessPlatform final : public ui::Platform {
     }
 
    private:
-    struct Timer {
-      double period;
-      bool on;
-      unsigned generation;
-    };
-    void tick(std::string name, double t, unsigned generation) {
-      platform_.at(t, [this, alive = alive_, name = std::move(name), t, generation] {
-        if (!*alive || !timers_.at(name).on || timers_.at(name).generation != generation)
+    void tick(std::string name, double t, std::shared_ptr<bool> live) {
+      platform_.at(t, [this, name = std::move(name), t, live] {
+        if (!*live)
           return;
-        tick(name, t + timers_.at(name).period, generation);
+        tick(name, t + timers_.at(name).first, live);
         form_.raise(ui::Event::kTimer, name);
       });
     }
 
     HeadlessPlatform& platform_;
     ui::Form& form_;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     zoble::Hwnd handle_;
     bool visible_ = false;
-    std::map<std::string, Timer> timers_;
+    std::map<std::string, std::pair<double, std::shared_ptr<bool>>> timers_;  // period, live
   };
 
   FakeDesktop& desktop_;

@@ -21,20 +21,15 @@ TEST(ChatLine, GoesToTheFrontMostRealRoomOfTheMoment) {
   // no room, in front or not.
   for (const char* missing : {"RICHCNTL", "_AOL_Listbox", "_AOL_Icon", "_AOL_Static"}) {
     SCOPED_TRACE(missing);
-    FakeDesktop d;
-    FakeClient client(d);
-    const auto back = client.addRoom("back");
-    d.bringToFront(client.addRoom("front").window);
-    d.bringToFront(client.addRoom("mail", missing).window);
-    EXPECT_EQ(Post(d, "hi"), "0 front.entry <- \"hi\"");
-    // No handle is kept: the room now in front gets the next line.
-    d.bringToFront(back.window);
-    EXPECT_EQ(Post(d, "hi"), "0 back.entry <- \"hi\"");
+    fake::Program p;
+    p.desktop.bringToFront(p.client.addRoom("front").window);
+    p.desktop.bringToFront(p.client.addRoom("mail", missing).window);
+    EXPECT_EQ(Post(p.desktop, "hi"), "0 front.entry <- \"hi\"");
+    // No handle is kept: the room now in front gets the next line. An empty
+    // one empties the entry, and Enter is pressed all the same.
+    p.desktop.bringToFront(p.room.window);
+    EXPECT_EQ(Post(p.desktop, ""), "0 lobby.entry <- \"\"");
   }
-  // An empty line empties the entry, and Enter is pressed all the same.
-  FakeDesktop d;
-  FakeClient(d).addRoom("lobby");
-  EXPECT_EQ(Post(d, ""), "0 lobby.entry <- \"\"");
 }
 
 TEST(ChatLine, EnterOnlyFollowsItsOwnText) {
@@ -42,15 +37,14 @@ TEST(ChatLine, EnterOnlyFollowsItsOwnText) {
   // typed there; the keyword box is kept to the same rule.
   for (const auto& [answer, word] :
        {std::pair{Delivery::kFailed, "failed"}, std::pair{Delivery::kRefused, "refused"}}) {
-    FakeDesktop d;
-    FakeClient client(d);
-    d.setAnswer(client.addRoom("lobby").entry, answer);
-    d.setAnswer(client.keywordBox, answer);
+    fake::Program p;
+    p.desktop.setAnswer(p.room.entry, answer);
+    p.desktop.setAnswer(p.client.keywordBox, answer);
     std::string line = "x", keyword = "k";
-    quil32::SendChatLine(d, line);
-    quil32::GoToKeyword(d, keyword);
-    EXPECT_EQ(d.said(), "0 lobby.entry settext \"x\" " + std::string(word) +
-                            "; 0 keyword settext \"k\" " + word);
+    quil32::SendChatLine(p.desktop, line);
+    quil32::GoToKeyword(p.desktop, keyword);
+    EXPECT_EQ(p.desktop.said(), "0 lobby.entry settext \"x\" " + std::string(word) +
+                                    "; 0 keyword settext \"k\" " + word);
   }
 }
 
