@@ -5,8 +5,6 @@
 
 namespace {
 
-using Clock = fake::Program;
-
 TEST(WaitSeconds, EndsOnTheClocksWholeSecondAfterTheRoundedStart) {
   struct Case {
     double clock;
@@ -22,7 +20,7 @@ TEST(WaitSeconds, EndsOnTheClocksWholeSecondAfterTheRoundedStart) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.clock << ", wait " << c.seconds);
-    Clock t(c.clock);
+    fake::Program t(c.clock);
     bool pumped = false;
     t.platform.at(0, [&] { pumped = true; });
     quil32::WaitSeconds(t.runtime, c.seconds);
@@ -38,7 +36,7 @@ TEST(WaitSeconds, EndsAtItsDeadlineFromOddInstantsWithoutSpinning) {
   // again with no time passing.
   for (const double from : {0.751, 0.755, 0.1, 0.3, 0.7, 1234.567}) {
     SCOPED_TRACE(from);
-    Clock t(36000.25);
+    fake::Program t(36000.25);
     t.platform.sleepUntilEvent(from);
     quil32::WaitSeconds(t.runtime, 1);
     EXPECT_GT(t.platform.now(), from + 0.49);
@@ -47,7 +45,7 @@ TEST(WaitSeconds, EndsAtItsDeadlineFromOddInstantsWithoutSpinning) {
 }
 
 TEST(WaitSeconds, NestedWaitsEndInnermostFirstAndCountTowardTheOuter) {
-  Clock t(100.25);
+  fake::Program t(100.25);
   std::vector<double> ended;
   // From 100.75 the inner pause lasts to 102, past the outer one's 101.
   t.platform.at(0.5, [&] {

@@ -13,17 +13,22 @@ using fake::Program;
 using ui::Event;
 
 // What the user does on the main window once the greeting is over (at
-// 0.75), as "instant what; ...": "LabelN" clicks, "=text" types the reason.
-// Returns the last instant.
-double Play(Program& p, const std::string& steps) {
+// 0.75), as "instant what; ...": "LabelN" clicks, "Label7:item" chooses from
+// the menu, "=text" types the reason, "close" runs `close`. Returns the last
+// instant.
+double Play(Program& p, const std::string& steps, std::function<void()> close = {}) {
   p.start();
   std::istringstream in(steps);
   double at = 0;
-  for (std::string what; in >> at && std::getline(in, what, ';');) {
-    if (what[1] == '=')
-      p.platform.at(at, [&p, what] { p.platform.typed["Form1.Text1"] = what.substr(2); });
-    else
-      p.click(at, p.main, what.substr(1));
+  for (std::string what; in >> at && std::getline(in >> std::ws, what, ';');) {
+    if (what[0] == '=')
+      p.platform.at(at, [&p, what] { p.platform.typed["Form1.Text1"] = what.substr(1); });
+    else if (what == "close")
+      p.platform.at(at, close);
+    else if (what.starts_with("Label7:"))
+      p.platform.menuChoices.push_back(what.substr(7));
+    if (what.starts_with("Label"))
+      p.click(at, p.main, what.substr(0, what.find(':')));
   }
   return at;
 }
@@ -85,30 +90,24 @@ TEST_P(Ending, SaysTheWholeFarewellAndNothingAfter) {
     else
       p.main.raise(Event::kClick, way == "ExitItem" ? "Label7" : "Label2");
   };
+  const std::map<std::string, std::string> steps = {
+      {"Pause", "1 Label3; 1.5 close"},
+      {"Send", "1 Label3"},
+      {"Farewell", "1 close; 1.5 close"},
+      {"InstantMessageWait", "1 Label7:off; 2 close"}};
   if (inside == "Greeting") {
     p.runtime.invoke([&] { p.set.form2().show(); });
     p.click(0, p.set.form2(), "");
     p.platform.at(0.5, close);
   } else {
-    p.start();
+    Play(p, steps.at(inside), close);
   }
-  if (inside == "Pause" || inside == "Send")
-    p.click(1, p.main, "Label3");
-  if (inside == "Pause" || inside == "Farewell")
-    p.platform.at(1.5, close);
-  if (inside == "Farewell")
-    p.platform.at(1, close);
   if (inside == "Send") {
     // The entry passes a close on as it takes the reason's Enter.
     p.desktop.onReceive(p.room.entry, [&](const std::string& what) {
       if (what == "char 13" && p.grep("<-").size() == 3)
         close();
     });
-  }
-  if (inside == "InstantMessageWait") {
-    p.platform.menuChoices.push_back("off");
-    p.click(1, p.main, "Label7");
-    p.platform.at(2, close);
   }
   p.runUntil(100);
 
