@@ -1,47 +1,77 @@
-// The chat client's window tree, built in the in-memory desktop.
+// The chat client's window tree in the in-memory desktop:
+//   AOL Frame25 > AOL Toolbar > _AOL_Toolbar > _AOL_Combobox > Edit (the keyword box)
+//               > MDIClient > AOL Child (rooms, the instant-message window)
 #pragma once
-
-#include <string>
-#include <vector>
 
 #include "support/fake_desktop.h"
 
 namespace fake {
 
 struct Room {
-  Hwnd window;
-  Hwnd transcript;
-  Hwnd entry;  // 0 in a room with a single rich-text child
+  Hwnd window, entry;
 };
 
 struct ImWindow {
   Hwnd window;
-  Hwnd entry;
   std::vector<Hwnd> icons;  // in Z order
 };
 
 class FakeClient {
  public:
-  explicit FakeClient(FakeDesktop& desktop);
+  // The whole client, or the client with the window of class `skip`, and all
+  // under it, missing.
+  explicit FakeClient(FakeDesktop& desktop, std::string skip = "") : d_(desktop), skip_(skip) {
+    frame = skip == "AOL Frame25" ? Hwnd{} : d_.add({}, "AOL Frame25", "America Online", "frame");
+    Hwnd bar = frame;
+    for (const char* cls : {"AOL Toolbar", "_AOL_Toolbar", "_AOL_Combobox", "Edit"})
+      bar = add(bar, cls, cls == std::string("Edit") ? "keyword" : "");
+    keywordBox = bar;
+    area = add(frame, "MDIClient");
+  }
 
-  // The room is created behind the inner windows already open.
-  Room addRoom(const std::string& title);
-  // A room without its second rich-text child.
-  Room addRoomWithOneRichText(const std::string& title);
-  // An inner window with every child class of a room but `missingClass`.
-  Room addRoomLike(const std::string& title, const std::string& missingClass);
+  // A room behind the inner windows open: a transcript, an entry, a people
+  // list, icons and a label, with the children of class `skip` left out.
+  Room addRoom(const std::string& name, const std::string& skip = "") {
+    const Hwnd room = add(area, "AOL Child", name, "", name);
+    add(room, "RICHCNTL", name + ".transcript", skip);
+    const Hwnd entry = add(room, "RICHCNTL", name + ".entry", skip);
+    for (const char* cls : {"_AOL_Listbox", "_AOL_Icon", "_AOL_Icon", "_AOL_Static"})
+      add(room, cls, "", skip);
+    return {room, entry};
+  }
+
   // The instant-message window, in front of the other inner windows.
-  ImWindow addImWindow(int icons);
-  // The answer dialog, a top-level window; `button` gives it its button.
-  Hwnd addDialog(bool button = true);
+  ImWindow addImWindow(int icons) {
+    const std::string name = "im" + std::to_string(++ims_);
+    ImWindow im{d_.add(area, "AOL Child", "Send Instant Message", name), {}};
+    d_.bringToFront(im.window);
+    d_.add(im.window, "RICHCNTL", "", name + ".entry");
+    for (int i = 1; i <= icons; ++i)
+      im.icons.push_back(d_.add(im.window, "_AOL_Icon", "", name + ".icon" + std::to_string(i)));
+    return im;
+  }
 
-  Hwnd frame;
-  Hwnd keywordBox;  // the toolbar's "Edit"
-  Hwnd area;
+  // The client's answer to a send: a top-level dialog, with its button or not.
+  void addDialog(bool button) {
+    const Hwnd dialog = d_.add({}, "#32770", "America Online", "dialog");
+    d_.bringToFront(dialog);
+    if (button)
+      d_.add(dialog, "Button", "OK", "button");
+  }
+
+  Hwnd frame, keywordBox, area;
 
  private:
-  Room addInnerWindow(const std::string& title, const std::string& missingClass, bool entry);
-  FakeDesktop& desktop_;
+  Hwnd add(Hwnd parent, const std::string& cls, const std::string& name = "",
+           const std::string& skip = "", const std::string& title = "") {
+    if (!parent || cls == skip || cls == skip_)
+      return {};  // the parent, or this window, is missing
+    return d_.add(parent, cls, title, name);
+  }
+
+  FakeDesktop& d_;
+  std::string skip_;
+  int ims_ = 0;
 };
 
 }  // namespace fake

@@ -1,113 +1,161 @@
 // An in-memory desktop: foreign windows with a class, a title and Z-ordered
-// children, the two searches with user32's semantics, and a journal of every
-// message and window operation the program hands out, in order.
+// children, user32's two searches, and a journal of every call the program
+// makes on it, one readable line each. Strings pass as they are: the ANSI
+// conversion is Windows' and is tested under Wine.
 #pragma once
 
+#include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <map>
-#include <string>
 #include <vector>
 
 #include "driver/window_access.h"
+#include "support/golden_lines.h"
 
 namespace fake {
 
+using quil32::Delivery;
 using quil32::Hwnd;
-
-// One operation the program performed through WindowAccess.
-struct Call {
-  enum class Kind { kSend, kPost, kSetWindowPos, kReleaseCapture };
-  Kind kind = Kind::kSend;
-  Hwnd window;
-  std::uint32_t message = 0;
-  std::uintptr_t wParam = 0;
-  std::intptr_t lParam = 0;
-  std::string text;  // the ANSI bytes of a WM_SETTEXT
-  Hwnd insertAfter;  // SetWindowPos only
-  int x = 0, y = 0, cx = 0, cy = 0;
-  unsigned flags = 0;
-  double at = 0;  // the desktop's clock when the call was made
-
-  // Instants are sums of pauses and delays: equal within a nanosecond.
-  friend bool operator==(const Call& a, const Call& b);
-};
-
-// Builders for the rows of expected tables.
-Call SetText(Hwnd w, std::string ansi, double at = 0);
-Call Sent(Hwnd w, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam = 0,
-          double at = 0);
-Call Posted(Hwnd w, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam = 0,
-            double at = 0);
-Call SetWindowPosCall(Hwnd w, Hwnd insertAfter, int x, int y, int cx, int cy, unsigned flags,
-                      double at = 0);
-Call ReleaseCaptureCall(double at = 0);
-
-// Prints a call readably, so a failed table comparison shows what differs.
-void PrintTo(const Call& call, std::ostream* os);
-
-// The system ANSI code page: UTF-8 to ANSI bytes and back.
-struct CodePage {
-  std::function<std::string(std::string_view)> toAnsi;
-  std::function<std::string(std::string_view)> fromAnsi;
-};
 
 class FakeDesktop final : public quil32::WindowAccess {
  public:
-  FakeDesktop();  // code page 1252
-
-  // Creates a window behind its existing siblings (as child windows are
-  // created); parent 0 makes a top-level window.
-  Hwnd add(Hwnd parent, std::string cls, std::string title = {});
+  // A window behind its siblings, as children are created; parent 0 makes a
+  // top-level window. The journal calls it by `name`.
+  Hwnd add(Hwnd parent, std::string cls, std::string title = {}, std::string name = {}) {
+    const Hwnd h{next_ += 4};  // multiples of four, as on Windows
+    names_[h.value] = name.empty() ? cls : name;
+    windows_[h.value] = {std::move(cls), std::move(title), parent, {}, Delivery::kDelivered, {}};
+    siblingsOf(parent).push_back(h);
+    return h;
+  }
   // Destroys a window and everything under it.
-  void remove(Hwnd window);
-  void bringToFront(Hwnd window);
-  // A hung window's thread answers no sends; they fail after the bound.
-  void setHung(Hwnd window, bool hung);
-  // Runs when a window receives a message, sent or posted, after the journal
-  // has it; this is how a test makes a window act (a dialog appearing, say).
-  void onReceive(Hwnd window, std::function<void(const Call&)> action);
-  void setClock(std::function<double()> clock) { clock_ = std::move(clock); }
-  void setCodePage(CodePage codePage) { codePage_ = std::move(codePage); }
-
+  void remove(Hwnd window) {
+    if (!exists(window))
+      return;
+    for (const Hwnd child : std::vector<Hwnd>(windows_.at(window.value).children))
+      remove(child);
+    std::erase(siblingsOf(windows_.at(window.value).parent), window);
+    windows_.erase(window.value);
+  }
+  void bringToFront(Hwnd window) {
+    auto& siblings = siblingsOf(windows_.at(window.value).parent);
+    std::erase(siblings, window);
+    siblings.insert(siblings.begin(), window);
+  }
+  // How the window answers sends from now on: a hung one fails them after
+  // the bound, one of a program with higher rights refuses them.
+  void setAnswer(Hwnd window, Delivery answer) { windows_.at(window.value).answer = answer; }
+  // Runs when the window has received a message ("char 13", "post close"):
+  // how a window acts, a dialog appearing, say. It may remove the window.
+  void onReceive(Hwnd window, std::function<void(const std::string&)> action) {
+    windows_.at(window.value).action = std::move(action);
+  }
   bool exists(Hwnd window) const { return windows_.count(window.value) != 0; }
-  const std::string& textOf(Hwnd window) const { return windows_.at(window.value).text; }
-  const std::vector<Call>& journal() const { return journal_; }
-  std::vector<Call> journalOf(Hwnd window) const;
-  void clearJournal() { journal_.clear(); }
+  // Something of the program's own that belongs in the journal among the calls.
+  void note(const std::string& what) { record({}, what); }
 
-  // WindowAccess
-  Hwnd findWindow(std::string_view cls, std::optional<std::string_view> title) override;
+  std::function<double()> clock = [] { return 0.0; };
+  // "instant window what", as "0.75 lobby.entry settext SignatureLine"; a
+  // text set and entered at once is one entry, "0.75 lobby.entry <- SignatureLine".
+  std::vector<std::string> journal;
+  std::string said() const {
+    std::string all;
+    for (const std::string& call : journal)
+      all += (all.empty() ? "" : "; ") + call;
+    return all;
+  }
+
+  Hwnd findWindow(std::string_view cls, std::optional<std::string_view> title) override {
+    return findWindowEx({}, {}, cls, title);
+  }
   Hwnd findWindowEx(Hwnd parent, Hwnd after, std::string_view cls,
-                    std::optional<std::string_view> title) override;
-  quil32::Delivery send(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
-                        std::intptr_t lParam) override;
-  quil32::Delivery sendSetText(Hwnd window, std::string& text) override;
+                    std::optional<std::string_view> title) override {
+    if (parent && !exists(parent))
+      return {};
+    const std::vector<Hwnd>& siblings = siblingsOf(parent);
+    // The window to start after must be a direct child of the parent.
+    auto it = after ? std::find(siblings.begin(), siblings.end(), after) : siblings.begin();
+    if (after && it++ == siblings.end())
+      return {};
+    const auto found = std::find_if(it, siblings.end(), [&](Hwnd h) {
+      const Window& w = windows_.at(h.value);
+      return w.cls == cls && (!title || w.title == *title);
+    });
+    return found != siblings.end() ? *found : Hwnd{};
+  }
   void postMessage(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
-                   std::intptr_t lParam) override;
+                   std::intptr_t lParam) override {
+    deliver(window, "post " + Describe(message, wParam, lParam), true);
+  }
   void setWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int cx, int cy,
-                    unsigned flags) override;
-  void releaseCapture() override;
+                    unsigned flags) override {
+    char pos[80];
+    std::snprintf(pos, sizeof pos, "pos %d %d,%d,%d,%d %u", std::int32_t(insertAfter.value), x, y,
+                  cx, cy, flags);
+    record(window, pos);
+  }
+  void releaseCapture() override { note("releasecapture"); }
+
+ protected:
+  Delivery send(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
+                std::intptr_t lParam) override {
+    return deliver(window, Describe(message, wParam, lParam), false);
+  }
+  Delivery sendSetText(Hwnd window, std::string& text) override {
+    return deliver(window, "settext " + NameLine(text), false);
+  }
 
  private:
   struct Window {
-    std::string cls;
-    std::string title;
-    std::string text;
+    std::string cls, title;
     Hwnd parent;
     std::vector<Hwnd> children;  // front first
-    bool hung = false;
-    std::function<void(const Call&)> action;
+    Delivery answer;
+    std::function<void(const std::string&)> action;
   };
 
-  std::vector<Hwnd>& siblingsOf(Hwnd parent);
-  bool deliver(const Call& call);
+  std::vector<Hwnd>& siblingsOf(Hwnd parent) {
+    return parent ? windows_.at(parent.value).children : topLevel_;
+  }
+
+  static std::string Describe(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+    static const std::map<std::uint32_t, std::string> names = {
+        {0x0010, "close"},      {0x0100, "keydown"},     {0x0101, "keyup"},    {0x0102, "char"},
+        {0x0112, "syscommand"}, {0x0201, "lbuttondown"}, {0x0202, "lbuttonup"}};
+    const auto name = names.find(message);
+    return (name != names.end() ? name->second : std::to_string(message)) +
+           (wParam ? " " + std::to_string(wParam) : "") +
+           (lParam ? " l=" + std::to_string(lParam) : "");
+  }
+
+  Delivery deliver(Hwnd window, const std::string& what, bool posted) {
+    const auto it = windows_.find(window.value);
+    Delivery result = it == windows_.end() ? Delivery::kFailed : it->second.answer;
+    if (posted && result == Delivery::kFailed && it != windows_.end())
+      result = Delivery::kDelivered;  // a hung window's queue takes it all the same
+    record(window, what + (result == Delivery::kFailed    ? " failed"
+                           : result == Delivery::kRefused ? " refused"
+                                                          : ""));
+    if (result == Delivery::kDelivered && it->second.action)
+      std::function(it->second.action)(what);  // a copy: the action may remove the window
+    return result;
+  }
+
+  void record(Hwnd window, const std::string& what) {
+    char at[32];
+    std::snprintf(at, sizeof at, "%g ", clock());
+    const std::string who = at + (window ? names_.at(window.value) : "-") + " ";
+    if (what == "char 13" && !journal.empty() && journal.back().starts_with(who + "settext "))
+      journal.back().replace(who.size(), 8, "<- ");
+    else
+      journal.push_back(who + what);
+  }
 
   std::map<std::uint32_t, Window> windows_;
-  std::vector<Hwnd> topLevel_;  // front first
-  std::vector<Call> journal_;
-  std::function<double()> clock_;
-  CodePage codePage_;
-  std::uint32_t next_ = 0x10010;
+  std::map<std::uint32_t, std::string> names_;  // kept after a window goes
+  std::vector<Hwnd> topLevel_;                  // front first
+  std::uint32_t next_ = 0x1000C;
 };
 
 }  // namespace fake

@@ -1,84 +1,149 @@
 // A platform without windows or real time: forms become windows of the
 // in-memory desktop, and events run at virtual instants inside whichever
-// pump is active then, as they would on Windows.
+// pump is running then, as they would on Windows.
 #pragma once
 
+#include <cmath>
 #include <deque>
-#include <functional>
-#include <map>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "support/fake_desktop.h"
 #include "ui/form.h"
-#include "ui/platform.h"
 
 namespace fake {
 
-class HeadlessPeer;
-
 class HeadlessPlatform final : public ui::Platform {
  public:
-  // Virtual time starts at 0; the time of day then reads `timeOfDayAtStart`.
-  HeadlessPlatform(FakeDesktop& desktop, double timeOfDayAtStart);
+  // Virtual time starts at 0, when the time of day reads `timeOfDayAtStart`.
+  HeadlessPlatform(FakeDesktop& desktop, double timeOfDayAtStart)
+      : desktop_(desktop), timeOfDayAtStart_(timeOfDayAtStart) {
+    desktop_.clock = [this] { return now_; };
+  }
 
   double now() const { return now_; }
-  // Runs `event` at virtual time `t`, inside whichever pump is running then.
-  void at(double t, std::function<void()> event);
-  // A mouse click on a control of a visible form ("" for the form itself).
-  void clickAt(double t, ui::Form& form, std::string control);
-  // Replaces the text of a form's text box, as typing would.
-  void typeAt(double t, ui::Form& form, std::string box, std::string text);
-  // The next popup menu stays open for `openFor` seconds, pumping events,
-  // then closes with `item` chosen ("" for none).
-  void chooseFromNextMenu(std::string item, double openFor = 0);
-  // The top-level event loop stops at this virtual time if nothing ends it.
-  void setHorizon(double t) { horizon_ = t; }
-  bool quitRequested() const { return quit_; }
+  // Runs `event` at virtual time `t`, inside whichever pump runs then; those
+  // due at the same instant run in the order they were scheduled.
+  void at(double t, std::function<void()> event) { queue_.emplace(t, std::move(event)); }
+  // What the user picks from the next popup menu ("" to dismiss it).
+  std::deque<std::string> menuChoices;
+  // The event loop stops at this instant if nothing ends it before.
+  double horizon = 24 * 3600;
 
-  struct Box {
-    std::string text;
-    std::string title;
-    friend bool operator==(const Box&, const Box&) = default;
-  };
-  const std::vector<Box>& messageBoxes() const { return boxes_; }
-  // Every native window the forms have had, by form name, in creation order.
-  const std::vector<std::string>& windowsCreated() const { return created_; }
-  const std::vector<std::string>& windowsDestroyed() const { return destroyed_; }
+  std::vector<std::string> boxes;            // their texts; the desktop's journal has "box title"
+  std::vector<std::string> created;          // the forms whose windows were made, in order
+  std::map<std::string, std::string> typed;  // "Form1.Text1": what the user typed there
 
-  // ui::Platform
-  std::unique_ptr<ui::FormPeer> createPeer(ui::Form& form) override;
-  float timeOfDay() override;
+  std::unique_ptr<ui::FormPeer> createPeer(ui::Form& form) override {
+    return std::make_unique<Peer>(*this, form);
+  }
+  float timeOfDay() override { return float(std::fmod(timeOfDayAtStart_ + now_, 86400.0)); }
   double monotonic() override { return now_; }
-  void processPendingEvents() override;
-  void sleepUntilEvent(double deadline) override;
-  // Foreign windows change only in scheduled events, which wake a sleep anyway.
+  void processPendingEvents() override {
+    while (!queue_.empty() && queue_.begin()->first <= now_) {
+      auto event = std::move(queue_.begin()->second);
+      queue_.erase(queue_.begin());
+      idleSleeps_ = 0;
+      event();
+    }
+  }
+  void sleepUntilEvent(double deadline) override {
+    const double wake = queue_.empty() ? deadline : std::min(deadline, queue_.begin()->first);
+    // A wait that asks to sleep again and again while no time passes and
+    // nothing happens spins: on Windows it would burn the processor.
+    idleSleeps_ = wake > now_ ? 0 : idleSleeps_ + 1;
+    if (idleSleeps_ > 1000)
+      fatal("a wait spins: it sleeps again and again with no time passing", "");
+    now_ = std::max(now_, wake);
+  }
+  // Foreign windows change only in scheduled events, which end a sleep anyway.
   std::unique_ptr<ui::DesktopWatch> watchDesktop(zoble::Hwnd) override {
     return std::make_unique<ui::DesktopWatch>();
   }
-  void runEventLoop() override;
+  void runEventLoop() override {
+    while (!quit_ && now_ < horizon) {
+      sleepUntilEvent(horizon);
+      processPendingEvents();
+    }
+  }
   void quit() override { quit_ = true; }
-  void messageBox(std::string_view text, std::string_view title) override;
-  [[noreturn]] void fatal(std::string_view what, std::string_view title) override;
+  void messageBox(std::string_view text, std::string_view title) override {
+    boxes.emplace_back(text);
+    desktop_.note("box " + std::string(title));
+  }
+  [[noreturn]] void fatal(std::string_view what, std::string_view) override {
+    std::fprintf(stderr, "fatal: %.*s\n", int(what.size()), what.data());
+    std::abort();
+  }
 
  private:
-  friend class HeadlessPeer;
-  bool runNextDue();
+  // A form's native window: a window of the in-memory desktop, with its text
+  // boxes and timers as plain state.
+  class Peer final : public ui::FormPeer {
+   public:
+    Peer(HeadlessPlatform& platform, ui::Form& form) : platform_(platform), form_(form) {
+      const ui::FormDesign& d = form.design();
+      handle_ = platform_.desktop_.add({}, "ZobleForm", d.caption, d.name);
+      platform_.created.push_back(d.name);
+      for (const auto& box : d.textBoxes)
+        platform_.typed[d.name + "." + box.name] = box.text;
+      for (const auto& timer : d.timers) {
+        timers_[timer.name] = {timer.intervalMs / 1000.0, std::make_shared<bool>()};
+        setTimerEnabled(timer.name, timer.enabled);
+      }
+    }
+    ~Peer() override {
+      for (auto& [name, timer] : timers_)
+        *timer.second = false;
+      platform_.desktop_.remove(handle_);
+    }
+
+    zoble::Hwnd handle() const override { return handle_; }
+    void setVisible(bool visible) override { visible_ = visible; }
+    bool visible() const override { return visible_; }
+    std::string text(std::string_view box) const override {
+      return platform_.typed.at(form_.design().name + "." + std::string(box));
+    }
+    void setTimerEnabled(std::string_view name, bool enabled) override {
+      auto& [period, live] = timers_.at(std::string(name));
+      *live = false;  // each switch starts afresh: the ticks due are void
+      live = std::make_shared<bool>(enabled);
+      if (enabled)
+        tick(std::string(name), platform_.now() + period, live);
+    }
+    bool timerEnabled(std::string_view name) const override {
+      return *timers_.at(std::string(name)).second;
+    }
+    std::string popupMenu(std::string_view) override {
+      if (platform_.menuChoices.empty())
+        return {};
+      const std::string item = platform_.menuChoices.front();
+      platform_.menuChoices.pop_front();
+      return item;
+    }
+
+   private:
+    void tick(std::string name, double t, std::shared_ptr<bool> live) {
+      platform_.at(t, [this, name = std::move(name), t, live] {
+        if (!*live)
+          return;
+        tick(name, t + timers_.at(name).first, live);
+        form_.raise(ui::Event::kTimer, name);
+      });
+    }
+
+    HeadlessPlatform& platform_;
+    ui::Form& form_;
+    zoble::Hwnd handle_;
+    bool visible_ = false;
+    std::map<std::string, std::pair<double, std::shared_ptr<bool>>> timers_;  // period, live
+  };
 
   FakeDesktop& desktop_;
   double timeOfDayAtStart_;
   double now_ = 0;
-  double horizon_ = 24 * 3600;
   bool quit_ = false;
   int idleSleeps_ = 0;  // sleeps in a row that let no time pass
-  std::uint64_t seq_ = 0;
-  std::multimap<std::pair<double, std::uint64_t>, std::function<void()>> queue_;
-  std::deque<std::pair<std::string, double>> menuChoices_;
-  std::vector<Box> boxes_;
-  std::vector<std::string> created_;
-  std::vector<std::string> destroyed_;
-  std::map<const ui::Form*, HeadlessPeer*> peers_;
+  std::multimap<double, std::function<void()>> queue_;
 };
 
 }  // namespace fake

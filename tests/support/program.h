@@ -1,35 +1,60 @@
-// zoble's windows on the headless platform, with a chat room open in the
-// in-memory desktop. The clock starts a quarter past a whole second, so a
-// first pause lasts 0.75 s and a pause that starts on a whole second 1 s.
+// zoble's three windows on the headless platform, beside a client with one
+// chat room open. The clock starts a quarter past a whole second, so a first
+// pause lasts 0.75 s and one that starts on a whole second 1 s.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "console/forms.h"
 #include "support/fake_client.h"
+#include "support/golden_lines.h"
 #include "support/headless_platform.h"
 
 namespace fake {
 
+using Lines = std::vector<std::string>;
+
 struct Program {
+  explicit Program(double timeOfDay = 36000.25) : platform(desktop, timeOfDay) {}
   FakeDesktop desktop;
   FakeClient client{desktop};
-  Room room = client.addRoom("Lobby");
-  HeadlessPlatform platform{desktop, 36000.25};
+  Room room = client.addRoom("lobby");
+  HeadlessPlatform platform;
   ui::Runtime runtime{platform, "zoble"};
   console::WindowSet set{desktop, runtime};
-  console::Host& host = set.host;
+  console::Form1& main = set.form1();
 
-  // The native window of one of zoble's forms.
-  Hwnd handleOf(const std::string& caption) { return desktop.findWindow("ZobleForm", caption); }
-
-  // Shows the main window as the splash click does, then forgets what its
-  // load posted.
-  console::Form1& mainWindow() {
-    set.form2().show();
-    set.form1().show();
-    desktop.clearJournal();
-    return set.form1();
+  // The splash shown and clicked, as the user starts; the journal of the
+  // greeting is left out.
+  void start() {
+    runtime.invoke([this] { set.form2().show(); });
+    runtime.invoke([this] { set.form2().raise(ui::Event::kClick, ""); });
+    desktop.journal.clear();
+  }
+  void click(double t, ui::Form& form, std::string control) {
+    platform.at(t, [&form, control] { form.raise(ui::Event::kClick, control); });
+  }
+  // Runs the event loop until `horizon` (or until the program ends).
+  void runUntil(double horizon) {
+    platform.horizon = horizon;
+    runtime.run();
+  }
+  // The journal's entries that mention `what`.
+  Lines grep(std::string_view what) const {
+    Lines found;
+    for (const std::string& call : desktop.journal) {
+      if (call.find(what) != std::string::npos)
+        found.push_back(call);
+    }
+    return found;
+  }
+  // As the desktop says it, with the lobby's lines as "0.75 SignatureLine".
+  std::string said() const {
+    std::string all = desktop.said();
+    for (size_t at; (at = all.find(" lobby.entry <-")) != std::string::npos;)
+      all.erase(at, 15);
+    return all;
   }
 };
 

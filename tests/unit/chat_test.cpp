@@ -1,122 +1,92 @@
 #include <gtest/gtest.h>
 
 #include "driver/quil32.h"
-#include "support/fake_client.h"
+#include "support/program.h"
 
 namespace {
 
-using fake::Call;
+using fake::Delivery;
 using fake::FakeClient;
 using fake::FakeDesktop;
-using fake::SetText;
 using quil32::Hwnd;
-using quil32::kEnter;
-namespace msg = quil32::msg;
 
-using Journal = std::vector<Call>;
-
-Journal Line(Hwnd entry, std::string ansi) {
-  return {SetText(entry, std::move(ansi)), fake::Sent(entry, msg::kChar, kEnter)};
+std::string Post(FakeDesktop& d, std::string text) {
+  d.journal.clear();
+  quil32::SendChatLine(d, text);
+  return d.said();
 }
 
-TEST(ChatRoomWalk, FrontMostRoomGetsTheLine) {
-  FakeDesktop desktop;
-  FakeClient client(desktop);
-  const auto front = client.addRoom("Lobby");
-  const auto back = client.addRoom("Town Square");
-
-  EXPECT_EQ(quil32::FindChatWindow(desktop), front.window);
-  std::string text = "hello";
-  quil32::SendChatLine(desktop, text);
-  EXPECT_EQ(desktop.journal(), Line(front.entry, "hello"));
-
-  // No handle is kept: once the other room comes to the front, it gets the next line.
-  desktop.clearJournal();
-  desktop.bringToFront(back.window);
-  quil32::SendChatLine(desktop, text);
-  EXPECT_EQ(desktop.journal(), Line(back.entry, "hello"));
-  EXPECT_EQ(desktop.textOf(back.entry), "hello");
-}
-
-TEST(ChatRoomWalk, InnerWindowLackingAnyRoomChildIsPassedOver) {
+TEST(ChatLine, GoesToTheFrontMostRealRoomOfTheMoment) {
+  // An inner window that lacks any of the four kinds of child a room has is
+  // no room, in front or not.
   for (const char* missing : {"RICHCNTL", "_AOL_Listbox", "_AOL_Icon", "_AOL_Static"}) {
     SCOPED_TRACE(missing);
-    FakeDesktop desktop;
-    FakeClient client(desktop);
-    const auto lookalike = client.addRoomLike("Mail", missing);
-    const auto room = client.addRoom("Lobby");
-
-    EXPECT_EQ(quil32::FindChatWindow(desktop), room.window);
-    std::string text = "x";
-    quil32::SendChatLine(desktop, text);
-    EXPECT_EQ(desktop.journal(), Line(room.entry, "x"));
-    EXPECT_TRUE(desktop.journalOf(lookalike.entry).empty());
+    fake::Program p;
+    p.desktop.bringToFront(p.client.addRoom("front").window);
+    p.desktop.bringToFront(p.client.addRoom("mail", missing).window);
+    EXPECT_EQ(Post(p.desktop, "hi"), "0 front.entry <- \"hi\"");
+    // No handle is kept: the room now in front gets the next line. An empty
+    // one empties the entry, and Enter is pressed all the same.
+    p.desktop.bringToFront(p.room.window);
+    EXPECT_EQ(Post(p.desktop, ""), "0 lobby.entry <- \"\"");
   }
 }
 
-TEST(ChatRoomWalk, NothingIsSentWhenALinkOfTheChainIsMissing) {
-  struct Case {
-    const char* name;
-    std::function<void(FakeDesktop&)> build;
-  };
-  // Two stray top-level rich-text windows of some other program stand by in
-  // every case: with the chain broken, none of them may receive anything.
-  const Case cases[] = {
-      {"no client", [](FakeDesktop&) {}},
-      {"no inner area",
-       [](FakeDesktop& d) { d.add(d.add({}, "AOL Frame25", "America Online"), "MDIClient2"); }},
-      {"no room open", [](FakeDesktop& d) { FakeClient client(d); }},
-      {"room with a single rich-text child",
-       [](FakeDesktop& d) { FakeClient(d).addRoomWithOneRichText("Lobby"); }},
-      {"only a room-like window",
-       [](FakeDesktop& d) { FakeClient(d).addRoomLike("IM", "_AOL_Listbox"); }},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    FakeDesktop desktop;
-    desktop.add({}, "RICHCNTL", "other program");
-    desktop.add({}, "RICHCNTL", "other program");
-    desktop.add({}, "_AOL_Listbox");
-    desktop.add({}, "_AOL_Icon");
-    desktop.add({}, "_AOL_Static");
-    c.build(desktop);
-
-    std::string text = "line";
-    quil32::SendChatLine(desktop, text);
-    EXPECT_EQ(desktop.journal(), Journal{});
-    EXPECT_EQ(text, "line");
+TEST(ChatLine, EnterOnlyFollowsItsOwnText) {
+  // Enter after a text that did not arrive would post what the user had half
+  // typed there; the keyword box is kept to the same rule.
+  for (const auto& [answer, word] :
+       {std::pair{Delivery::kFailed, "failed"}, std::pair{Delivery::kRefused, "refused"}}) {
+    fake::Program p;
+    p.desktop.setAnswer(p.room.entry, answer);
+    p.desktop.setAnswer(p.client.keywordBox, answer);
+    std::string line = "x", keyword = "k";
+    quil32::SendChatLine(p.desktop, line);
+    quil32::GoToKeyword(p.desktop, keyword);
+    EXPECT_EQ(p.desktop.said(), "0 lobby.entry settext \"x\" " + std::string(word) +
+                                    "; 0 keyword settext \"k\" " + word);
   }
 }
 
-TEST(ChatLine, TextReachesTheEntryAsAnsiBytesAndComesBackConverted) {
-  FakeDesktop desktop;
-  FakeClient client(desktop);
-  const auto room = client.addRoom("Lobby");
-
-  // The catalogue's marks are single bytes in code page 1252; a character the
-  // code page lacks is lost as "?" in the window and in the caller's string.
-  std::string text = "\u00BA\u00B7 a \u00BA. b \u4E2D \U0001F600 \u20AC";
-  quil32::SendChatLine(desktop, text);
-  EXPECT_EQ(desktop.journal(), Line(room.entry, "\xBA\xB7 a \xBA. b ? ?? \x80"));
-  EXPECT_EQ(text, "\u00BA\u00B7 a \u00BA. b ? ?? \u20AC");
-
-  // An empty line empties the entry and presses Enter all the same.
-  desktop.clearJournal();
-  std::string empty;
-  quil32::SendChatLine(desktop, empty);
-  EXPECT_EQ(desktop.journal(), Line(room.entry, ""));
-  EXPECT_EQ(desktop.textOf(room.entry), "");
+// Windows of other programs of the classes the client's tree has: with a
+// link of the chain missing, a search that went on from nothing would find
+// these.
+void AddStrays(FakeDesktop& d) {
+  const Hwnd area = d.add({}, "MDIClient", "", "stray-area");
+  for (const Hwnd parent : {Hwnd{}, area}) {
+    const Hwnd w = d.add(parent, "AOL Child", "Send Instant Message", "stray");
+    for (const char* cls : {"RICHCNTL", "RICHCNTL", "_AOL_Listbox", "_AOL_Static"})
+      d.add(w, cls, "", "stray-child");
+    for (int i = 0; i < 9; ++i)
+      d.add(w, "_AOL_Icon", "", "stray-icon");
+  }
+  d.add({}, "Edit", "", "stray-edit");
 }
 
-TEST(ChatLine, EnterIsNotPressedWhenTheTextDidNotArrive) {
-  FakeDesktop desktop;
-  FakeClient client(desktop);
-  const auto room = client.addRoom("Lobby");
-  desktop.setHung(room.entry, true);
-
-  std::string text = "lost";
-  quil32::SendChatLine(desktop, text);
-  EXPECT_EQ(desktop.journal(), Journal{SetText(room.entry, "lost")});
+TEST(ChatLine, NothingIsTypedAnywhereWhenALinkOfTheChainIsMissing) {
+  // What the client's tree lacks, and the room open in it: none, one with a
+  // single RICHCNTL, a look-alike without a people list.
+  const std::pair<const char*, const char*> cases[] = {
+      {"AOL Frame25", ""},  {"MDIClient", ""},     {"", ""},
+      {"", "entry"},        {"", "_AOL_Listbox"},  {"AOL Toolbar", ""},
+      {"_AOL_Toolbar", ""}, {"_AOL_Combobox", ""}, {"Edit", ""}};
+  for (const auto& [missing, room] : cases) {
+    SCOPED_TRACE(testing::Message() << missing << " " << room);
+    fake::Program p;  // its lobby is taken away
+    p.desktop.remove(p.client.frame);
+    AddStrays(p.desktop);
+    FakeClient client(p.desktop, missing);
+    if (*room) {
+      const Hwnd entry = client.addRoom("lobby", room).entry;
+      if (room == std::string("entry"))
+        p.desktop.remove(entry);
+    }
+    EXPECT_EQ(Post(p.desktop, "line"), "");
+    if (*missing) {  // the keyword box is out of reach too
+      quil32::SetInstantMessagesOff(p.desktop, p.runtime);
+      EXPECT_EQ(p.desktop.said(), "");
+    }
+  }
 }
 
 }  // namespace
