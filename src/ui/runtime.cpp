@@ -23,7 +23,7 @@ void Runtime::invoke(const std::function<void()>& handler) noexcept {
   ++running_;
   try {
     handler();
-    if (running_ == 1 && afterHandlers_)
+    if (running_ == 1 && afterHandlers_ && !ended_)
       afterHandlers_();
   } catch (const ProgramEnded&) {
     // The handler's remaining steps belonged to windows that are gone.

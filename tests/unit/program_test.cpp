@@ -154,6 +154,32 @@ TEST(Refusal, IsToldOnceAfterItsHandlerUntilASendGoesThroughAgain) {
   EXPECT_TRUE(p.main.Timer1.enabled());
 }
 
+TEST(Refusal, IsNotToldOnceTheProgramHasEnded) {
+  Program p;
+  p.start();
+  p.desktop.setAnswer(p.room.entry, fake::Delivery::kRefused);
+  p.click(1, p.main, "Label2");
+  p.runUntil(100);
+  EXPECT_TRUE(p.runtime.ended());
+  EXPECT_EQ(p.grep("box"), Lines{});
+}
+
+TEST(FatalError, NothingRunsUnderItsReport) {
+  // Idle mode on, then an error inside the advert's last line; the
+  // reminders would come due while the report is open.
+  EXPECT_DEATH(
+      {
+        Program p;
+        Play(p, "0.75 Label3; 70 Label6");
+        p.desktop.onReceive(p.room.entry, [&](const std::string&) {
+          if (p.grep("LinkLine").size() == 1)
+            throw std::runtime_error("out of memory");
+        });
+        p.runUntil(300);
+      },
+      "fatal: out of memory; 0 calls under the report");
+}
+
 TEST(OptionsMenu, ItsHolderIsLoadedByTheFirstPopupAndNeverShown) {
   Program p;
   p.start();
