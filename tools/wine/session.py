@@ -291,12 +291,14 @@ class Session:
             raise
 
     def _start_xvfb(self) -> str:
-        """Xvfb on a display it chooses, which it tells once it accepts clients."""
+        """Xvfb on a display it chooses, which it tells once it accepts clients;
+        kept as it is when its last client leaves (a keyboard layout set
+        before the programs start would be reset otherwise)."""
         read_end, write_end = os.pipe()
         with open(self.dir / "xvfb.log", "wb") as log:
             self.xvfb = subprocess.Popen(
                 ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-                 "-nolisten", "tcp"], stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                 "-nolisten", "tcp", "-noreset"], stdin=subprocess.DEVNULL, stdout=log, stderr=log,
                 pass_fds=(write_end,))
         os.close(write_end)
         with os.fdopen(read_end, "rb") as told:
