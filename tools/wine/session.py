@@ -60,7 +60,7 @@ def template(build_dir: Path, wine: Wine) -> Path:
     with open(build_dir / ".wine-template.lock", "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
         stamp = path / ".update-timestamp"
-        if stamp.is_file() and stamp.read_text().split()[0] == str(int(WINE_INF.stat().st_mtime)):
+        if stamp.is_file() and stamp.read_text().split()[:1] == [str(int(WINE_INF.stat().st_mtime))]:
             return path
         shutil.rmtree(path, ignore_errors=True)
         # Booted beside its place and renamed, so a template there is whole.
@@ -373,7 +373,7 @@ class Session:
             found = run(search(title, owner and owner.pid, "--sync"), env=self.env,
                         timeout=timeout).decode().split()
         except subprocess.TimeoutExpired:
-            raise TimeoutError(f"no window {title or 'popup'!r} shown within {timeout} s")
+            raise TimeoutError(f"no window {title or 'popup'!r} shown within {timeout} s") from None
         return self.geometry(found[0])
 
     def shown(self, title: str | None, owner: Program | None = None) -> list[str]:
