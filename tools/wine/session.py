@@ -177,6 +177,7 @@ class HostSim(Program):
         super().__init__(popen, name)
         self.records: list[Record] = []
         self.ended = False
+        self.error: ValueError | None = None
         self._cursor = 0
         self._changed = threading.Condition()
         self._reader = threading.Thread(target=self._read, daemon=True)
@@ -189,6 +190,8 @@ class HostSim(Program):
                 with self._changed:
                     self.records.append(record)
                     self._changed.notify_all()
+        except ValueError as error:  # a record hostsim must never write
+            self.error = error
         finally:
             with self._changed:
                 self.ended = True
@@ -209,10 +212,15 @@ class HostSim(Program):
             record = self._changed.wait_for(lambda: found() or self.ended, timeout)
         if isinstance(record, Record):
             return record
+        self._fail(f"no {event} within {timeout} s")
+
+    def _fail(self, what: str):
+        if self.error:
+            raise self.error
         story = "\n".join(f"{r.ms} {r.window} {r.how} {r.event} {r.text!r}"
                           for r in self.records[-30:])
-        raise TimeoutError(f"no {event} {'(hostsim ended) ' if self.ended else ''}within "
-                           f"{timeout} s; records so far:\n{story}")
+        raise TimeoutError(f"{what}{' (hostsim ended)' if self.ended else ''}; records so far:"
+                           f"\n{story}")
 
     def lines(self) -> list[bytes]:
         with self._changed:
@@ -223,13 +231,13 @@ class HostSim(Program):
         with self._changed:
             if not self._changed.wait_for(lambda: len(self.lines()) >= count or self.ended,
                                           timeout) or len(self.lines()) < count:
-                raise TimeoutError(f"{len(self.lines())} lines, not {count}: {self.lines()}")
+                self._fail(f"{len(self.lines())} lines, not {count}")
             return self.lines()
 
     def read_to_end(self, timeout: float = 10) -> list[Record]:
         with self._changed:
             if not self._changed.wait_for(lambda: self.ended, timeout):
-                raise TimeoutError("hostsim's records still open")
+                self._fail("hostsim's records still open")
         return self.records
 
 
