@@ -10,6 +10,7 @@ import time
 import pytest
 
 from panel import ADVERT, CLOSE, START, STOP
+from session import fields
 from zoble_ui import assert_answered_throughout, assert_entries_whole
 
 LONG = "".join(f"long reason {i:04d} " for i in range(118))[:2000]
@@ -22,10 +23,6 @@ def in_code_page(text: str, code_page: str) -> bytes:
     UTF-16 unit the code page lacks."""
     units = "".join(c if ord(c) < 0x10000 else "\ufffd\ufffd" for c in text)
     return units.encode(code_page, errors="replace")
-
-
-def fields_of(watch) -> dict[str, int]:
-    return {k: int(v) for k, v in (f.split("=") for f in watch.output().split())}
 
 
 def test_a_client_hung_40_s(zoble, golden):
@@ -41,7 +38,7 @@ def test_a_client_hung_40_s(zoble, golden):
     # The typing waits in zoble's queue until the send in flight is given up.
     z.session.type("x")
     z.sim.wait_for("AWAKE", 50)
-    answered = fields_of(watch)
+    answered = fields(watch.output())
     clicked = time.monotonic()
     z.click(STOP)
     z.sim.wait_lines(5)
@@ -85,7 +82,7 @@ def test_a_client_that_stalls(stall_ms, zoble, golden):
     z.sim.wait_for("AWAKE", stall_ms / 1000 + 10)
     z.sim.wait_lines(8)
     z.click(STOP)
-    answered = fields_of(watch)
+    answered = fields(watch.output())
     z.sim.wait_lines(10)
     z.session.stop(z.sim)
     records = z.sim.read_to_end()
