@@ -31,12 +31,12 @@ import time
 from dataclasses import dataclass, field
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "wine"))
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tools" / "wine"))
 
-import catalogue as c  # noqa: E402
+from panel import ADVERT, CLOSE, START, STOP, choose, open_panel  # noqa: E402
+from session import HostSim, Session, prefix_processes, run  # noqa: E402
+from session import Program as WinProcess  # noqa: E402
 from wine import for_build  # noqa: E402
-from harness import Deadline, HostSim, Session, WinProcess, match, run  # noqa: E402
-from zoble_ui import ADVERT, CLOSE, OPTIONS, START, STOP, menu_item  # noqa: E402
 
 TICK = os.sysconf("SC_CLK_TCK")
 CLICKS = 20
@@ -55,21 +55,15 @@ def proc_cpu(pid: int) -> float:
     return (int(fields[11]) + int(fields[12])) / TICK
 
 
-def prefix_processes(prefix: Path, exclude: set[int]) -> dict[int, float]:
+def prefix_cpu(prefix: Path, exclude: set[int]) -> dict[int, float]:
     """Processor seconds of every process of this Wine prefix (the wineserver
     and Wine's own services) but those in `exclude`."""
     found = {}
-    needle = f"WINEPREFIX={prefix}\0".encode()
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit() or int(entry) in exclude:
-            continue
+    for pid in set(prefix_processes(prefix)) - exclude:
         try:
-            with open(f"/proc/{entry}/environ", "rb") as f:
-                if needle not in f.read() + b"\0":
-                    continue
-            found[int(entry)] = proc_cpu(int(entry))
+            found[pid] = proc_cpu(pid)
         except OSError:
-            continue
+            continue  # ended meanwhile
     return found
 
 
@@ -79,11 +73,11 @@ class Shared:
 
     def __init__(self, session: Session, exclude: set[int]):
         self.session, self.exclude = session, exclude
-        self.start = prefix_processes(session.prefix, exclude)
+        self.start = prefix_cpu(session.prefix, exclude)
         self.last = dict(self.start)
 
     def sample(self) -> float:
-        now = prefix_processes(self.session.prefix, self.exclude)
+        now = prefix_cpu(self.session.prefix, self.exclude)
         self.last.update(now)
         return sum(t - self.start.get(pid, 0.0) for pid, t in self.last.items())
 
@@ -119,11 +113,11 @@ class Probe:
 
 def probe(session: Session, title: str) -> Probe | None:
     """probe.exe's reading of the program whose window is titled `title`."""
-    p = session.start(session.build_dir / "probe.exe", "usage", title, capture_output=True)
-    out = p.popen.stdout.read().decode()
-    p.wait_exit(30)
-    values = dict(re.findall(r"(\w+)=(-?\d+)", out))
-    if p.popen.returncode != 0 or not values:
+    try:
+        values = dict(re.findall(r"(\w+)=(-?\d+)", session.probe("usage", title).output(30)))
+    except RuntimeError:  # no such window
+        return None
+    if not values:
         return None
     return Probe(**{k: int(values[k]) for k in Probe.__dataclass_fields__})
 
@@ -143,7 +137,7 @@ class Program:
         self.startup_cpu = 0.0
 
     def shown(self, title: str | None = None):
-        self.window = self.session.wait_window(title or self.title, timeout=60)
+        self.window = self.session.window(title or self.title, timeout=60)
         self.startup_cpu = proc_cpu(self.process.pid)
         return self.window
 
@@ -171,24 +165,16 @@ def lines_after(sim: HostSim, count: int, timeout: float = 20) -> list[float]:
     """Arrival moments of the next `count` LINE records."""
     arrivals = []
     for _ in range(count):
-        sim.wait_for(match("LINE"), timeout)
+        sim.wait_for("LINE", timeout)
         arrivals.append(time.monotonic())
     return arrivals
 
 
 def open_zoble(session: Session) -> Program:
     z = Program(session, "zoble", "zoble.exe", "Form1")
-    splash = z.shown("Form2")
-    session.click(*splash.at(splash.width // 2, splash.height // 2))
-    z.window = session.wait_window("Form1")
+    z.shown("Form2")
+    z.window = open_panel(session)
     return z
-
-
-def choose(z: Program, item: str) -> None:
-    z.click(OPTIONS)
-    menu = z.session.wait_window(None)
-    z.session.click(*menu_item(menu, item))
-    z.session.wait_window(None, viewable=False)
 
 
 # ---------------------------------------------------------------------------
@@ -241,8 +227,8 @@ def processor_session(session: Session, sim: HostSim, report: Report) -> None:
     lines_after(sim, 2)
     z.click(ADVERT)
     lines_after(sim, 3)
-    choose(z, "ims off")
-    sim.wait_for(match("IM_CLOSED"), 30)
+    choose(session, z.process, z.window, "ims off")
+    sim.wait_for("IM_CLOSED", 30)
     zoble_memory = probe(session, "Form1")
     ref_memory = probe(session, "Reference")
     z.click(CLOSE)
@@ -315,13 +301,11 @@ def click_to_line(session: Session, sim: HostSim, report: Report) -> None:
 
 def watch(session: Session, seconds: float) -> WinProcess:
     """The system asking zoble for an answer every 100 ms (tools/probe)."""
-    return session.start(session.build_dir / "probe.exe", "watch", str(seconds),
-                         capture_output=True)
+    return session.probe("watch", str(seconds))
 
 
 def watched(process: WinProcess) -> dict[str, int]:
-    process.wait_exit(90)
-    return {k: int(v) for k, v in re.findall(r"(\w+)=(-?\d+)", process.popen.stdout.read().decode())}
+    return {k: int(v) for k, v in re.findall(r"(\w+)=(-?\d+)", process.output(90))}
 
 
 def faults(session: Session, z: Program, report: Report) -> None:
@@ -329,15 +313,14 @@ def faults(session: Session, z: Program, report: Report) -> None:
     longer than zoble waits, and one whose instant-message window never
     answers."""
     # A start whose second line meets an 8 s stall, adv clicked inside it.
-    sim = session.start_hostsim("--rooms", "Lobby", "--at", "330,40", "--hang", str(STALL_MS),
-                                "--hang-after-line", "1")
-    sim.wait_ready()
+    sim = session.hostsim("--rooms", "Lobby", "--at", "330,40", "--hang", str(STALL_MS),
+                          "--hang-after-line", "1")
     answers = watch(session, STALL_MS / 1000 + 6)
     z.click(START)
-    sim.wait_for(match("HANG"), 20)
+    sim.wait_for("HANG", 20)
     time.sleep(2.5)  # the start's first pause is over
     z.click(ADVERT)
-    sim.wait_for(match("AWAKE"), STALL_MS / 1000 + 10)
+    sim.wait_for("AWAKE", STALL_MS / 1000 + 10)
     try:
         lines_after(sim, 5, timeout=10)  # the start's other two, adv's three
     except TimeoutError:
@@ -354,18 +337,17 @@ def faults(session: Session, z: Program, report: Report) -> None:
     session.stop(sim)
 
     # A 40 s hang: the line in flight is given up; then how soon the next goes.
-    sim = session.start_hostsim("--rooms", "Lobby", "--at", "330,40", "--hang", str(HANG_MS),
-                                "--hang-after-line", "1", "--im-outcome", "stay")
-    sim.wait_ready()
+    sim = session.hostsim("--rooms", "Lobby", "--at", "330,40", "--hang", str(HANG_MS),
+                          "--hang-after-line", "1", "--im-outcome", "stay")
     z.click(START)
-    sim.wait_for(match("HANG"), 20)
+    sim.wait_for("HANG", 20)
     hung = time.monotonic()
     answers = watch(session, HANG_MS / 1000 + 2)
     watch_from = time.monotonic()
     time.sleep(5)
     # Typing waits in zoble's queue until it has given the line in flight up.
     session.type("x")
-    sim.wait_for(match("AWAKE"), HANG_MS / 1000 + 10)
+    sim.wait_for("AWAKE", HANG_MS / 1000 + 10)
     time.sleep(0.5)
     clicked = timed_click(session, *z.point(STOP))
     first = lines_after(sim, 2)[0] - clicked
@@ -377,8 +359,8 @@ def faults(session: Session, z: Program, report: Report) -> None:
     report.add("  zoble's slowest answer to the system meanwhile", f"{a.get('worst_ms')} ms", "",
                f"reported hung {a.get('hung')} of {a.get('samples')} times")
 
-    choose(z, "ims off")
-    sim.wait_for(match("IM_SENT"), 30)
+    choose(session, z.process, z.window, "ims off")
+    sim.wait_for("IM_SENT", 30)
     time.sleep(0.5)  # well inside the wait for the answer that never comes
     clicked = timed_click(session, *z.point(ADVERT))
     first = lines_after(sim, 3)[0] - clicked
@@ -425,7 +407,10 @@ def print_report(build: Path, report: Report) -> None:
         print(f"- {note}")
 
 
-REFERENCE_REASON = c.PREFIX + b"\xba. rsn: [reference]"
+# The ends of the lines the hour waits for: a reminder's first and last.
+SIGNATURE = b". zoble idle . vud"
+REASON = b"rsn: [idle reason]"
+REFERENCE_REASON = b"rsn: [reference]"
 
 
 # A point in hostsim's room transcript, away from both programs' windows.
@@ -440,21 +425,19 @@ def idle_hour(build: Path, minutes: int, focus_room: bool) -> None:
     user leaves it. With `focus_room` a click in each room takes the focus
     from both programs, so that no caret blinks: the reminders alone."""
     with Session(build) as session, Session(build) as ref_session:
-        sim = session.start_hostsim("--rooms", "Lobby", "--at", "330,40")
-        ref_sim = ref_session.start_hostsim("--rooms", "Lobby", "--at", "330,40")
-        sim.wait_ready()
-        ref_sim.wait_ready()
+        sim = session.hostsim("--rooms", "Lobby", "--at", "330,40")
+        ref_sim = ref_session.hostsim("--rooms", "Lobby", "--at", "330,40")
         z = open_zoble(session)
         lines_after(sim, 2)
         ref = Program(ref_session, "reference", "reference.exe", "Reference")
         ref.shown()
         z.click(START)
-        sim.wait_for(match("LINE", text=c.reason(b"idle reason")), 20)
+        sim.wait_for("LINE", 20, suffix=REASON)
         reason_ms = next(r.ms for r in reversed(sim.records) if r.event == "LINE")
         cpu_start = proc_cpu(z.process.pid)
         wall_start = time.monotonic()
         ref.click(START)
-        ref_sim.wait_for(match("LINE", text=REFERENCE_REASON), 20)
+        ref_sim.wait_for("LINE", 20, suffix=REFERENCE_REASON)
         if focus_room:
             session.click(*ROOM)
             ref_session.click(*ROOM)
@@ -462,13 +445,13 @@ def idle_hour(build: Path, minutes: int, focus_room: bool) -> None:
         print("reminder  late ms  anon KiB  windows  gdi  user  cpu s  reference cpu s")
         rows = []
         for k in range(1, minutes + 1):
-            first = sim.wait_for(match("LINE", text=c.SIGNATURE), 75)
+            first = sim.wait_for("LINE", 75, suffix=SIGNATURE)
             late = first.ms - (reason_ms + 60000 * k)
-            sim.wait_for(match("LINE", text=c.reason(b"idle reason")), 20)
+            sim.wait_for("LINE", 20, suffix=REASON)
             p = probe(session, "Form1") or Probe()
             anon = anon_kib(z.process.pid)
             cpu = proc_cpu(z.process.pid) - cpu_start
-            ref_sim.wait_for(match("LINE", text=REFERENCE_REASON), 75)
+            ref_sim.wait_for("LINE", 75, suffix=REFERENCE_REASON)
             ref_cpu = proc_cpu(ref.process.pid) - ref_start
             rows.append((late, anon, p, cpu, ref_cpu))
             print(f"{k:8}  {late:7}  {anon:8}  {p.windows:7}  {count(p.gdi):>3}  "
@@ -509,8 +492,7 @@ def main() -> int:
         return 0
     report = Report()
     with Session(build) as session:
-        sim = session.start_hostsim("--rooms", "Lobby", "--at", "330,40")
-        sim.wait_ready()
+        sim = session.hostsim("--rooms", "Lobby", "--at", "330,40")
         if not args.no_session:
             processor_session(session, sim, report)
         click_to_line(session, sim, report)

@@ -1,132 +1,101 @@
-"""zoble.exe as a person uses it: where to click on its windows, from their
-designs (pixels at 96 dpi), and the steps of a session against the stand-in
-client."""
+"""zoble.exe beside the stand-in client as the cases use it, and what they
+check of hostsim's records."""
 
 from __future__ import annotations
 
-import unittest
-
-import catalogue as c
-from harness import Session, XWindow, match, query_window
-
-# Points on the main window, 145 x 60 pixels.
-REASON_BOX = (60, 25)
-CLOSE = (135, 8)
-START = (22, 48)
-STOP = (50, 48)
-ADVERT = (90, 48)
-OPTIONS = (125, 48)
-DRAG_STRIP = (70, 8)
-TITLE_LEFT_OF_STRIP = (30, 8)
-TITLE_RIGHT_OF_STRIP = (109, 8)
-
-MENU_ITEMS = ["ims on", "ims off", "about", "contact", "exit"]
-
-
-def menu_item(menu: XWindow, item: str) -> tuple[int, int]:
-    """The middle of an item's row in the open options menu: its rows share
-    the menu's height inside a border of two pixels."""
-    row = (menu.height - 4) / len(MENU_ITEMS)
-    return menu.x + 30, int(menu.y + 2 + row * (MENU_ITEMS.index(item) + 0.5))
+from panel import OPTIONS, choose
+from session import Program, Record, Session, fields
 
 
 class Zoble:
-    """zoble.exe and the stand-in client in one session."""
+    """zoble.exe started once hostsim has its windows (two Wine programs
+    starting at once in a fresh prefix can race on the server)."""
 
-    def __init__(self, test: unittest.TestCase, session: Session, *hostsim_args: str,
-                 rooms: str = "Lobby"):
-        self.test = test
-        self.session = session
-        self.sim = session.start_hostsim("--rooms", rooms, "--at", "330,40", *hostsim_args)
-        self.sim.wait_ready()
+    def __init__(self, session: Session, golden, hostsim_args):
+        self.session, self.golden = session, golden
+        self.sim = session.hostsim("--rooms", "Lobby", "--at", "330,40", *hostsim_args)
         self.process = session.start(session.build_dir / "zoble.exe")
         self.main = None
 
-    # zoble's main window seen from another program (tools/probe).
-    def probe(self, *args: str, timeout: float = 30) -> None:
-        status = self.session.run_program(self.session.build_dir / "probe.exe", *args,
-                                          timeout=timeout)
-        self.test.assertEqual(status.code, 0, f"probe {' '.join(args)}")
-
-    def describe(self, cls: str, title: str) -> tuple[dict[str, int], list[tuple[str, str, dict]]]:
-        """A top-level window's styles as another program sees them, and its
-        direct children: (class, text, {"visible": 0/1, "icon": 0/1})."""
-        probe = self.session.start(self.session.build_dir / "probe.exe", "window", cls, title,
-                                   capture_output=True)
-        self.test.assertEqual(probe.wait_exit(30).code, 0, f"probe window {cls} {title}")
-        first, *rest = probe.popen.stdout.read().decode("utf-8", "replace").splitlines()
-
-        def fields(text: str) -> dict[str, int]:
-            return {k: int(v, 0) for k, v in (f.split("=") for f in text.split())}
-        children = []
-        for line in rest:
-            child_class, text, flags = line.split("\t")
-            children.append((child_class, text, fields(flags)))
-        return fields(first), children
-
-    def set_reason(self, text: str) -> None:
-        """Sets the reason box by a message, for texts too long or too foreign to type."""
-        self.probe("settext", text.encode().hex())
-
-    def start_watch(self, seconds: float):
-        """Asks the main window for an answer every 100 ms for `seconds`;
-        watch_result() tells the slowest answer, how often the system took
-        it for hung, how many asks went unanswered for 1 s, and when the
-        reason box's text first changed (ms after the probe started)."""
-        return self.session.start(self.session.build_dir / "probe.exe", "watch", str(seconds),
-                                  capture_output=True)
-
-    def watch_result(self, watch) -> dict[str, int]:
-        watch.wait_exit(60)
-        out = watch.popen.stdout.read().decode()
-        return {k: int(v) for k, v in (f.split("=") for f in out.split())}
-
-    def shot(self, name: str) -> None:
-        self.session.screenshot(self.session.build_dir / "wine-shots" / f"zoble-{name}.png")
-
-    def lines(self) -> list[bytes]:
-        return [r.text for r in self.sim.records if r.event == "LINE"]
-
-    def wait_lines(self, count: int, timeout: float = 20) -> list[bytes]:
-        """The room's lines once it has `count` of them."""
-        while len(self.lines()) < count:
-            self.sim.wait_for(match("LINE"), timeout)
-        return self.lines()
-
-    def open_main_window(self, greeting: list[bytes] = [c.BANNER, c.BANNER_LINK]) -> None:
-        splash = self.session.wait_window("Form2")
-        self.test.assertEqual(self.lines(), [], "nothing is posted before the click")
-        self.session.click(*splash.at(splash.width // 2, splash.height // 2))
-        self.main = self.session.wait_window("Form1")
-        # Shown only after the greeting: both lines were in before it mapped.
-        self.test.assertEqual([r.text for r in self.sim.take_available() if r.event == "LINE"],
-                              greeting)
-        self.test.assertFalse(self.session.wait_window("Form2", viewable=False).viewable)
+    def open(self, greeting: list[bytes] | None = None) -> None:
+        """The splash, then a click on it; the panel shows only once the
+        greeting (in code page 1252 unless given) is in, the splash hidden."""
+        splash = self.session.window("Form2")
+        assert self.sim.lines() == [], "nothing is posted before the click"
+        self.session.click(*splash.middle())
+        self.main = self.session.window("Form1")
+        assert self.sim.lines() == (greeting or self.golden.greeting)
+        assert self.session.shown("Form2") == [], "the splash hidden"
 
     def click(self, point: tuple[int, int]) -> None:
         self.session.click(*self.main.at(*point))
 
-    def choose(self, item: str) -> None:
-        """Opens the options menu with a click and clicks one of its items."""
-        self.click(OPTIONS)
-        menu = self.session.wait_window(None)
-        # The menu opens with its top-left corner at the pointer.
-        self.test.assertEqual((menu.x, menu.y), self.main.at(*OPTIONS))
-        self.session.click(*menu_item(menu, item))
-        self.session.wait_window(None, viewable=False)
+    def choose(self, item: str):
+        menu = choose(self.session, self.process, self.main, item)
+        assert (menu.x, menu.y) == self.main.at(*OPTIONS), "the menu opens at the pointer"
+        return menu
 
-    def close(self, by_keyboard: bool = False,
-              farewell: list[bytes] = [c.BANNER, c.BANNER_LINK]) -> None:
-        """The close label (or Alt+F4): the farewell banner, then zoble ends
-        by itself."""
-        before = len(self.lines())
-        if by_keyboard:
-            self.session.key("alt+F4")
-        else:
-            self.click(CLOSE)
-        status = self.process.wait_exit(20)
-        self.test.assertEqual(status.code, 0)
-        self.test.assertEqual(self.wait_lines(before + len(farewell))[before:], farewell)
-        self.test.assertIsNone(self.session.wait_window("Form1", viewable=False))
-        self.test.assertIsNone(query_window("Form2", self.session.env), "no hidden splash left")
-        return status
+    def ends_with_farewell(self, lines_before: int) -> None:
+        assert self.process.wait_exit(20) == 0
+        lines = self.sim.wait_lines(lines_before + 2)
+        assert lines[lines_before:] == self.golden.greeting
+
+    def describe(self, cls: str, title: str):
+        """A top-level window's styles as another program sees them, and its
+        direct children: (class, text, {"visible": 0/1, "icon": 0/1})."""
+        first, *rest = self.session.probe("window", cls, title).output().splitlines()
+        return fields(first), [(c, t, fields(f)) for c, t, f in (r.split("\t") for r in rest)]
+
+    def watch(self, seconds: float) -> Program:
+        """Asks the main window for an answer every 100 ms (tools/probe)."""
+        return self.session.probe("watch", str(seconds))
+
+    def shot(self, name: str) -> None:
+        build = self.session.build_dir
+        self.session.screenshot(build / "wine-shots" / f"zoble-{name}.png")
+
+
+def line_records(sim) -> list[Record]:
+    return [r for r in sim.records if r.event == "LINE"]
+
+
+def assert_pauses_on_the_clock(sim, lines: list[Record], sequences: list[list[bytes]]) -> None:
+    """The lines are these sequences one after the other, and every pause
+    between two lines of a sequence ended on the whole second after the
+    time of day at its start, rounded."""
+    assert [r.text for r in lines] == [line for seq in sequences for line in seq]
+    ready = sim.records[0]  # READY tells the time of day of hostsim's clock at 0
+
+    def time_of_day(r: Record) -> float:
+        return (ready.lparam + r.ms) / 1000 % 86400
+
+    i = 0
+    for seq in sequences:
+        for before, after in zip(lines[i:i + len(seq)], lines[i + 1:i + len(seq)]):
+            start = time_of_day(before)
+            if abs(start % 1 - 0.5) > 0.05:  # too near a half second to tell how it rounds
+                # The clock is a single-precision number: a few ms either way.
+                late = time_of_day(after) - (round(start) + 1)
+                assert -0.03 < late < 0.25, f"{after.text!r} came {late:+.3f} s off its second"
+        i += len(seq)
+
+
+def assert_entries_whole(golden, records: list[Record]) -> None:
+    """Every text set into the room's entry is a whole line, and Enter
+    follows it directly: nothing torn, no Enter without its text."""
+    whole = {v for k, v in vars(golden).items() if k.endswith("Line") and k != "ReasonLine"}
+    sent = [r for r in records if r.window.endswith("/entry") and r.how == "sent"]
+    assert len(sent) % 2 == 0, "an Enter is missing"
+    for text, enter in zip(sent[::2], sent[1::2]):
+        before, after = golden.ReasonLine
+        assert text.event == "WM_SETTEXT"
+        assert text.text in whole or (text.text.startswith(before) and text.text.endswith(after))
+        assert (enter.event, enter.wparam) == ("WM_CHAR", 13)
+
+
+def assert_answered_throughout(answered: dict[str, int], seconds: float) -> None:
+    """zoble answered every question of the system within 1 s, repainted
+    each time, and the system never took it for hung."""
+    assert (answered["hung"], answered["unanswered"], answered["unpainted"]) == (0, 0, 0), answered
+    assert answered["worst_ms"] < 1000, answered
+    assert answered["samples"] > seconds * 5, answered

@@ -13,7 +13,7 @@ import time
 from dataclasses import dataclass
 from pathlib import Path
 
-from harness import run
+from session import run
 
 # Seconds between frames: enough to see lines arrive and a reason being typed,
 # and light enough (a pointer query and a screenshot a frame) to leave the

@@ -18,11 +18,11 @@ import subprocess
 import sys
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tests" / "wine"))
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "wine"))
 
 from animation import Recorder  # noqa: E402
-from harness import Record, Session, match  # noqa: E402
-from zoble_ui import ADVERT, CLOSE, OPTIONS, REASON_BOX, START, STOP, menu_item  # noqa: E402
+from panel import ADVERT, CLOSE, OPTIONS, REASON_BOX, START, STOP, menu_item  # noqa: E402
+from session import Record, Session, windows_path  # noqa: E402
 
 # The client sits partly under the always-on-top panel, as it would on a desktop.
 CLIENT = ("--rooms", "Lobby", "--at", "100,24", "--im-outcome", "dialog")
@@ -81,24 +81,23 @@ def walk_through(build: Path, out: Path) -> int:
 
         def lines(count: int) -> None:
             for _ in range(count):
-                sim.wait_for(match("LINE", window="Lobby/transcript"))
+                sim.wait_for("LINE")
 
         step("the stand-in chat client opens a room")
-        sim = session.start_hostsim(*CLIENT)
-        sim.wait_ready()
+        sim = session.hostsim(*CLIENT)
 
         step("zoble starts with its splash window")
         zoble = session.start(build / "zoble.exe")
-        splash = session.wait_window("Form2")
+        splash = session.window("Form2")
         # The animation runs from the splash to the options menu.
         film = Recorder(session.env, SCENE, session.dir / "frames")
         film.start()
         shot("splash", READ_HOLD)
 
         step("a click on the splash: the greeting goes out, the main window shows")
-        click(*splash.at(splash.width // 2, splash.height // 2))
+        click(*splash.middle())
         lines(1)
-        main_window = session.wait_window("Form1")
+        main_window = session.window("Form1")
         lines(1)
         shot("main-window")
 
@@ -121,26 +120,26 @@ def walk_through(build: Path, out: Path) -> int:
 
         step("options, ims off: zoble sends the client's special instant message")
         click(*main_window.at(*OPTIONS))
-        menu = session.wait_window(None)
+        menu = session.window(None, zoble)
         shot("options")
         film.stop()
         click(*menu_item(menu, "ims off"))
-        sim.wait_for(match("DIALOG"), 30)
+        sim.wait_for("DIALOG", 30)
         shot("instant-messages-off")
-        sim.wait_for(match("IM_CLOSED"), 30)
+        sim.wait_for("IM_CLOSED", 30)
 
         step("close: the farewell banner, and zoble ends")
         click(*main_window.at(*CLOSE))
-        status = zoble.wait_exit(30)
+        code = zoble.wait_exit(30)
         shot("closed")
         session.stop(sim)
         records = sim.read_to_end()
         animation = make_animation(film, out / "walk.gif")
 
-    print(f"zoble ended with code {status.code}; screenshots in {out}")
+    print(f"zoble ended with code {code}; screenshots in {out}")
     print(animation)
     write_transcript(out, room_lines(records))
-    return 0 if status.code == 0 else 1
+    return 0 if code == 0 else 1
 
 
 def play(build: Path, out: Path, display: str) -> int:
@@ -148,13 +147,13 @@ def play(build: Path, out: Path, display: str) -> int:
         # A file, not a pipe: nobody reads a pipe while the person plays, and
         # a full one would hold the client up.
         log = session.dir / "hostsim.log"
-        sim = session.start(build / "hostsim.exe", "--log", session.windows_path(log), *CLIENT)
-        session.wait_window("America Online")
+        sim = session.start(build / "hostsim.exe", "--log", windows_path(log), *CLIENT)
+        session.window("America Online", timeout=60)
         zoble = session.start(build / "zoble.exe")
         print(f"demo: zoble and the stand-in chat client run on {display}; click the splash "
               "to begin. End it with zoble's x, its options' exit, or Ctrl+C here.", flush=True)
         try:
-            code = zoble.wait_exit(PLAY_HOURS * 3600).code
+            code = zoble.wait_exit(PLAY_HOURS * 3600)
         except KeyboardInterrupt:
             code = 0
         except TimeoutError:

@@ -1,0 +1,42 @@
+"""Wine sessions for the cases: one X display and one prefix each, for every
+build that Wine runs here; the others are skipped with the reason."""
+
+from __future__ import annotations
+
+from pathlib import Path
+
+import pytest
+
+from session import Session, prefix_processes
+from wine import host_plan, pe_arch
+from zoble_ui import Zoble
+
+HERE = Path(__file__).parent
+
+
+def pytest_collection_modifyitems(config, items):
+    ours = [item for item in items if HERE in item.path.parents]
+    plan = host_plan() if ours else None  # no Wine at all fails here, as it must
+    for item in ours:
+        if pe_arch(item.callspec.params["build"] / "zoble.exe") not in plan.builds:
+            item.add_marker(pytest.mark.skip(reason=plan.reason))
+
+
+@pytest.fixture
+def zoble(build, golden):
+    """Starts the stand-in client and zoble.exe in a session of their own:
+    zoble(*hostsim_args, lang=..., layout=...). The session ends after the
+    case, and nothing of its prefix may be left running then."""
+    sessions = []
+
+    def start(*hostsim_args: str, lang: str = "C.UTF-8", layout: str | None = None) -> Zoble:
+        session = Session(build, lang=lang)
+        sessions.append(session)
+        if layout:
+            session.keyboard_layout(layout)
+        return Zoble(session, golden, hostsim_args)
+
+    yield start
+    for session in sessions:
+        session.close()
+        assert prefix_processes(session.prefix) == [], "a process of the session's prefix is left"
