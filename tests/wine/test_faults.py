@@ -6,6 +6,7 @@ throughout."""
 from __future__ import annotations
 
 import time
+from pathlib import Path
 
 import pytest
 
@@ -20,7 +21,9 @@ REASONS = [LONG, "<b>&amp;</b>", "caf\u00e9 \u0142\u00f3d\u017a", "\u05e9\u05dc\
 
 def in_code_page(text: str, code_page: str) -> bytes:
     """The bytes Windows makes of a text without best fit: "?" for each
-    UTF-16 unit the code page lacks."""
+    UTF-16 unit the code page lacks; UTF-8 lacks none."""
+    if code_page == "utf-8":
+        return text.encode()
     units = "".join(c if ord(c) < 0x10000 else "\ufffd\ufffd" for c in text)
     return units.encode(code_page, errors="replace")
 
@@ -96,8 +99,57 @@ def test_a_client_that_stalls(stall_ms, zoble, golden):
     assert_entries_whole(g, records)
 
 
-@pytest.mark.parametrize("lang, code_page", [("C.UTF-8", "cp1252"), ("ja_JP.UTF-8", "cp932")],
-                         ids=["1252", "932"])
+# hi_IN has no ANSI code page of its own: the system's is UTF-8, as where
+# Windows 10's "Use Unicode UTF-8" is set, which refuses the no-best-fit flag.
+def test_a_close_sent_inside_a_stalled_line(zoble, golden):
+    # Sent by another program 2 s into the stall of the start's second line:
+    # the close waits until that line is whole, then ends the start.
+    g = golden
+    z = zoble("--hang", "8000", "--hang-after-line", "3")
+    z.open()
+    z.click(START)
+    z.sim.wait_for("HANG", 20)
+    time.sleep(2)
+    z.session.probe("send-close").output()
+    z.ends_with_farewell(4)
+    z.session.stop(z.sim)
+    records = z.sim.read_to_end()
+    assert z.sim.lines() == g.greeting + [g.SignatureLine, g.IdleOnLine] + g.greeting
+    assert_entries_whole(g, records)
+
+
+def wakes(pid: int) -> int:
+    """How often the threads of a process have been switched out so far."""
+    count = 0
+    for status in Path(f"/proc/{pid}/task").glob("*/status"):
+        for line in status.read_text().splitlines():
+            if line.split(":")[0] in ("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches"):
+                count += int(line.split()[1])
+    return count
+
+
+def test_the_instant_message_wait_sleeps_through_focus_moves(zoble):
+    # The focus moves thousands of times while zoble waits for the window,
+    # in the client and in another program: zoble looks again when the
+    # client's windows come or go, not at each of those.
+    z = zoble("--im-delay", "2000", "--flicker-focus", "2000")
+    z.open()
+    z.choose("ims off")
+    z.sim.wait_for("KEYWORD", 10)
+    before = wakes(z.process.pid)
+    z.session.probe("flicker", "2000").output()
+    z.sim.wait_for("IM_OPEN", 30)
+    woke = wakes(z.process.pid) - before
+    z.sim.wait_for("IM_CLOSED", 10)
+    # Waking for each focus move made about 28,000 here; a look a second
+    # and the window coming make about 100.
+    assert woke < 1500
+    assert [(r.window, r.event) for r in z.sim.records if r.window.startswith("im/")] == [
+        ("im/entry", "WM_SETTEXT"), ("im/icon9", "WM_LBUTTONDOWN"), ("im/icon9", "WM_LBUTTONUP")]
+
+
+@pytest.mark.parametrize("lang, code_page", [("C.UTF-8", "cp1252"), ("ja_JP.UTF-8", "cp932"),
+                                             ("hi_IN.UTF-8", "utf-8")], ids=["1252", "932", "65001"])
 def test_reasons_in_the_code_page(lang, code_page, zoble, golden):
     # Set by message, as a paste would: too long or too foreign to type.
     def ours(line: bytes) -> bytes:

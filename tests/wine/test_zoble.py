@@ -10,7 +10,7 @@ from dataclasses import replace
 
 import pytest
 
-from panel import ADVERT, DRAG_STRIP, OPTIONS, START, STOP
+from panel import ADVERT, CLOSE, DRAG_STRIP, OPTIONS, REASON_BOX, START, STOP, menu_item
 from zoble_ui import assert_entries_whole, assert_pauses_on_the_clock, line_records
 
 TITLE_LEFT_OF_STRIP = (30, 8)
@@ -122,15 +122,74 @@ def test_options_menu(zoble, golden):
     assert main["exstyle"] & (WS_EX_TOPMOST | WS_EX_APPWINDOW) == WS_EX_TOPMOST | WS_EX_APPWINDOW
 
 
-def test_splash_waits_for_its_click(zoble):
+def test_splash_waits_for_its_click_and_a_second_copy_ends(zoble, golden):
     z = zoble()
     splash = z.session.window("Form2")
+
+    def second_copy(front: str) -> None:
+        # Launched while the client is the front window: it ends at once,
+        # having brought the running copy's window forward.
+        z.session.click(600, 300)
+        assert z.session.probe("front").output().split() == ["AOL", "Frame25", "America", "Online"]
+        copy = z.session.start(z.session.build_dir / "zoble.exe")
+        assert copy.wait_exit(2) == 0
+        assert z.session.probe("front").output().split() == ["ZobleForm", front]
+
+    second_copy("Form2")
     time.sleep(10)
     assert z.session.window("Form2", timeout=1) == splash, "still shown where it was"
     styles, _ = z.describe("ZobleForm", "Form2")
     assert styles["exstyle"] & WS_EX_TOPMOST
-    assert [r.event for r in z.sim.records] == ["READY"], "nothing sent"
+    # Nothing sent: the clicks on the client were the test's own.
+    assert [r for r in z.sim.records if r.how == "sent" or r.event == "LINE"] == []
     z.open()
+    z.click(START)
+    z.sim.wait_lines(5)
+    second_copy("Form1")
+    z.click(STOP)
+    z.sim.wait_lines(7)
+    assert z.sim.lines()[2:] == [golden.SignatureLine, golden.IdleOnLine,
+                                 golden.reason(b"idle reason"), golden.SignatureLine,
+                                 golden.IdleOffLine], "each line once"
+
+
+def test_reminders_inside_the_menu_and_the_box(zoble, golden):
+    # The system's own loops run the reminder's ticks; its pauses leave their
+    # clicks and keys to them. A click on "about" inside the first
+    # reminder's pause opens the box; Enter inside the second's closes it.
+    g = golden
+    z = zoble()
+    z.open()
+    z.click(START)
+    z.sim.wait_lines(5)
+    started = time.monotonic()
+    z.click(REASON_BOX)
+    z.session.key("End", "shift+Home")
+    z.session.type("back at two")
+    time.sleep(59 - (time.monotonic() - started))
+    z.click(OPTIONS)
+    menu = z.session.window(None, z.process)
+    z.sim.wait_for("LINE", 5, text=g.SignatureLine)
+    time.sleep(0.3)
+    z.session.click(*menu_item(menu, "about"))
+    z.sim.wait_lines(8)
+    z.session.window("zoble", timeout=5)
+    z.sim.wait_lines(9, timeout=65)
+    time.sleep(0.3)
+    z.session.key("Return")
+    z.sim.wait_lines(11)
+    z.click(STOP)  # reaches the panel only once the box has closed
+    z.sim.wait_lines(13)
+    z.click(CLOSE)
+    z.ends_with_farewell(13)
+    reminder = [g.SignatureLine, g.IdleOnLine, g.reason(b"back at two")]
+    lines = line_records(z.sim)
+    assert [r.text for r in lines] == g.greeting + [
+        g.SignatureLine, g.IdleOnLine, g.reason(b"idle reason")] + reminder * 2 + [
+        g.SignatureLine, g.IdleOffLine] + g.greeting
+    # On time: a minute after the start's last line, and a minute after that.
+    for n, first in enumerate((lines[5], lines[8]), 1):
+        assert abs(first.ms - lines[4].ms - 60000 * n) < 1000, first
 
 
 @pytest.mark.parametrize("open_now", ["box", "menu"])
