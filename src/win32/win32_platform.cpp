@@ -37,8 +37,10 @@ class WinEventWatch final : public ui::DesktopWatch {
 
  private:
   static HWINEVENTHOOK Hook(DWORD first, DWORD last, DWORD process) {
+    // The client's events are never our own. Wine takes "own process" for
+    // the watched one when both are given, and would pass on nothing.
     return SetWinEventHook(first, last, nullptr, &OnEvent, process, 0,
-                           WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+                           WINEVENT_OUTOFCONTEXT | (process ? 0 : WINEVENT_SKIPOWNPROCESS));
   }
   static void CALLBACK OnEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {}
   HWINEVENTHOOK hooks_[2];

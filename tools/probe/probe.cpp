@@ -10,7 +10,8 @@
 //   probe front           prints the class and the title of the foreground
 //                         window: "CLASS<TAB>TITLE"
 //   probe flicker COUNT   moves the focus COUNT times between two windows of
-//                         its own: events of another program than the client
+//                         its own, and makes and destroys a third each time:
+//                         events of another program than the client
 //   probe close-on-create SECONDS
 //                         says "ready" once it listens, then posts WM_CLOSE to
 //                         the main window as soon as the window is created,
@@ -172,6 +173,8 @@ int Flicker(long count) {
   SetForegroundWindow(window);
   for (long i = 0; i < count; ++i) {
     SetFocus(i % 2 ? window : other);
+    DestroyWindow(
+        CreateWindowW(L"Static", L"", WS_CHILD, 0, 0, 1, 1, window, nullptr, nullptr, nullptr));
     MSG m;
     while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
       DispatchMessageW(&m);
