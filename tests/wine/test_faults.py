@@ -28,6 +28,7 @@ def in_code_page(text: str, code_page: str) -> bytes:
     return units.encode(code_page, errors="replace")
 
 
+@pytest.mark.long
 def test_a_client_hung_40_s(zoble, golden):
     g = golden
     z = zoble("--hang", "40000", "--hang-after-line", "3")

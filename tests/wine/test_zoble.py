@@ -153,6 +153,7 @@ def test_splash_waits_for_its_click_and_a_second_copy_ends(zoble, golden):
                                  golden.IdleOffLine], "each line once"
 
 
+@pytest.mark.long
 def test_reminders_inside_the_menu_and_the_box(zoble, golden):
     # The system's own loops run the reminder's ticks; its pauses leave their
     # clicks and keys to them. A click on "about" inside the first
