@@ -143,8 +143,8 @@ class Record:
 class Program:
     """A Windows program run by Wine, which keeps one process id."""
 
-    def __init__(self, popen: subprocess.Popen, name: str):
-        self.popen, self.name, self.pid = popen, name, popen.pid
+    def __init__(self, popen: subprocess.Popen, name: str, errors: Path):
+        self.popen, self.name, self.pid, self.errors = popen, name, popen.pid, errors
 
     def wait_exit(self, timeout: float) -> int:
         """Sleeps until the program ends; its exit code."""
@@ -173,8 +173,8 @@ def fields(text: str) -> dict[str, int]:
 class HostSim(Program):
     """hostsim with `--log -`: a thread reads its records as they come."""
 
-    def __init__(self, popen: subprocess.Popen, name: str):
-        super().__init__(popen, name)
+    def __init__(self, popen: subprocess.Popen, name: str, errors: Path):
+        super().__init__(popen, name, errors)
         self.records: list[Record] = []
         self.ended = False
         self.error: ValueError | None = None
@@ -219,8 +219,9 @@ class HostSim(Program):
             raise self.error
         story = "\n".join(f"{r.ms} {r.window} {r.how} {r.event} {r.text!r}"
                           for r in self.records[-30:])
+        said = self.errors.read_text(errors="replace")[-2000:] if self.errors.exists() else ""
         raise TimeoutError(f"{what}{' (hostsim ended)' if self.ended else ''}; records so far:"
-                           f"\n{story}")
+                           f"\n{story}\nits stderr:\n{said}")
 
     def lines(self) -> list[bytes]:
         with self._changed:
@@ -338,11 +339,12 @@ class Session:
 
     def _start(self, kind, program, args, stdout: bool):
         name = Path(program).name
-        with open(self.dir / f"{len(self.programs)}-{name}.stderr", "wb") as errors:
+        errors = self.dir / f"{len(self.programs)}-{name}.stderr"
+        with open(errors, "wb") as to:
             popen = subprocess.Popen(self.wine.command(program, *args), env=self.env,
-                                     cwd=self.dir, stdin=subprocess.DEVNULL, stderr=errors,
+                                     cwd=self.dir, stdin=subprocess.DEVNULL, stderr=to,
                                      stdout=subprocess.PIPE if stdout else subprocess.DEVNULL)
-        process = kind(popen, name)
+        process = kind(popen, name, errors)
         self.programs.append(process)
         return process
 
