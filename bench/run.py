@@ -23,7 +23,6 @@ from __future__ import annotations
 import argparse
 import os
 import re
-import select
 import statistics
 import subprocess
 import sys
@@ -92,12 +91,7 @@ def anon_kib(pid: int) -> int:
 
 def wait_rusage(process: WinProcess, timeout: float) -> float:
     """Sleeps until the program ends; its whole processor seconds."""
-    pidfd = os.pidfd_open(process.pid)
-    try:
-        if not select.select([pidfd], [], [], timeout)[0]:
-            raise TimeoutError(f"{process.name} still running after {timeout} s")
-    finally:
-        os.close(pidfd)
+    process.sleep_until_ended(timeout)
     _, status, usage = os.wait4(process.pid, 0)
     process.popen.returncode = os.waitstatus_to_exitcode(status)
     return usage.ru_utime + usage.ru_stime

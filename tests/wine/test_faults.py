@@ -100,8 +100,6 @@ def test_a_client_that_stalls(stall_ms, zoble, golden):
     assert_entries_whole(g, records)
 
 
-# hi_IN has no ANSI code page of its own: the system's is UTF-8, as where
-# Windows 10's "Use Unicode UTF-8" is set, which refuses the no-best-fit flag.
 def test_a_close_sent_inside_a_stalled_line(zoble, golden):
     # Sent by another program 2 s into the stall of the start's second line:
     # the close waits until that line is whole, then ends the start.
@@ -149,6 +147,8 @@ def test_the_instant_message_wait_sleeps_through_focus_moves(zoble):
         ("im/entry", "WM_SETTEXT"), ("im/icon9", "WM_LBUTTONDOWN"), ("im/icon9", "WM_LBUTTONUP")]
 
 
+# hi_IN has no ANSI code page of its own: the system's is UTF-8, as where
+# Windows 10's "Use Unicode UTF-8" is set, which refuses the no-best-fit flag.
 @pytest.mark.parametrize("lang, code_page", [("C.UTF-8", "cp1252"), ("ja_JP.UTF-8", "cp932"),
                                              ("hi_IN.UTF-8", "utf-8")], ids=["1252", "932", "65001"])
 def test_reasons_in_the_code_page(lang, code_page, zoble, golden):

@@ -146,15 +146,19 @@ class Program:
     def __init__(self, popen: subprocess.Popen, name: str, errors: Path):
         self.popen, self.name, self.pid, self.errors = popen, name, popen.pid, errors
 
+    def sleep_until_ended(self, timeout: float) -> None:
+        """Sleeps until the program ends, without reaping it."""
+        pidfd = os.pidfd_open(self.pid)
+        try:
+            if not select.select([pidfd], [], [], timeout)[0]:
+                raise TimeoutError(f"{self.name} still running after {timeout} s")
+        finally:
+            os.close(pidfd)
+
     def wait_exit(self, timeout: float) -> int:
         """Sleeps until the program ends; its exit code."""
         if self.popen.returncode is None:
-            pidfd = os.pidfd_open(self.pid)
-            try:
-                if not select.select([pidfd], [], [], timeout)[0]:
-                    raise TimeoutError(f"{self.name} still running after {timeout} s")
-            finally:
-                os.close(pidfd)
+            self.sleep_until_ended(timeout)
         return self.popen.wait()
 
     def output(self, timeout: float = 60) -> str:
