@@ -12,11 +12,6 @@
 //   probe flicker COUNT   moves the focus COUNT times between two windows of
 //                         its own, and makes and destroys a third each time:
 //                         events of another program than the client
-//   probe close-on-create SECONDS
-//                         says "ready" once it listens, then posts WM_CLOSE to
-//                         the main window as soon as the window is created,
-//                         so that the close waits in zoble's queue for its
-//                         first pump (inside the greeting)
 //   probe watch SECONDS   asks the main window for an answer every 100 ms
 //                         (WM_NULL, given up after 1 s), has it repaint, and
 //                         reads its reason box; prints "worst_ms=N hung=K
@@ -70,36 +65,6 @@ int SetReason(const wchar_t* hex) {
   return SendMessageTimeoutW(box, WM_SETTEXT, 0, LPARAM(text.c_str()), SMTO_NORMAL, 5000, &result)
              ? 0
              : 1;
-}
-
-bool closed = false;
-
-void CALLBACK OnCreate(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG, DWORD, DWORD) {
-  wchar_t cls[32] = L"", title[32] = L"";
-  if (object != OBJID_WINDOW || !hwnd || closed)
-    return;
-  GetClassNameW(hwnd, cls, 32);
-  GetWindowTextW(hwnd, title, 32);
-  if (std::wcscmp(cls, L"ZobleForm") == 0 && std::wcscmp(title, L"Form1") == 0)
-    closed = PostMessageW(hwnd, WM_CLOSE, 0, 0);
-}
-
-int CloseOnCreate(double seconds) {
-  const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr,
-                                             OnCreate, 0, 0, WINEVENT_OUTOFCONTEXT);
-  if (!hook)
-    return 1;
-  wprintf(L"ready\n");
-  fflush(stdout);
-  const ULONGLONG end = GetTickCount64() + ULONGLONG(seconds * 1000);
-  for (ULONGLONG now = GetTickCount64(); !closed && now < end; now = GetTickCount64()) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(end - now), QS_ALLINPUT);
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-      DispatchMessageW(&msg);
-  }
-  UnhookWinEvent(hook);
-  return closed ? 0 : 1;
 }
 
 // The reason box's text as the box itself gives it, asked as other programs ask.
@@ -260,8 +225,6 @@ int wmain(int argc, wchar_t** argv) {
     return Front();
   if (argc == 3 && std::wcscmp(argv[1], L"flicker") == 0)
     return Flicker(std::wcstol(argv[2], nullptr, 10));
-  if (argc == 3 && std::wcscmp(argv[1], L"close-on-create") == 0)
-    return CloseOnCreate(std::wcstod(argv[2], nullptr));
   if (argc == 3 && std::wcscmp(argv[1], L"watch") == 0)
     return Watch(std::wcstod(argv[2], nullptr));
   if (argc == 4 && std::wcscmp(argv[1], L"window") == 0)
@@ -270,7 +233,7 @@ int wmain(int argc, wchar_t** argv) {
     return Usage(argv[2]);
   fwprintf(stderr,
            L"usage: probe settext HEX | probe close | probe send-close | probe front | probe "
-           L"flicker COUNT | probe close-on-create SECONDS | probe watch SECONDS | "
+           L"flicker COUNT | probe watch SECONDS | "
            L"probe window CLASS TITLE | probe usage TITLE\n");
   return 2;
 }
