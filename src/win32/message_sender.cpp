@@ -65,7 +65,8 @@ struct MessageSender::Request {
       delivery = quil32::Delivery::kDelivered;
       return;
     }
-    switch (ClassifyFailedSend(GetLastError(), GetTickCount() - started, kBoundMs)) {
+    const DWORD error = GetLastError();
+    switch (ClassifyFailedSend(error, GetTickCount() - started, kBoundMs, IsWindow(window))) {
       case SendFailure::kRefused:
         delivery = quil32::Delivery::kRefused;
         break;

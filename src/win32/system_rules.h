@@ -32,11 +32,13 @@ inline constexpr std::uint32_t kTickSlackMs = 50;
 
 // Windows 2000 leaves the error at 0 when the bound runs out, where later
 // Windows say ERROR_TIMEOUT: a failure with no error that took the whole
-// bound is a time-out too.
+// bound is a time-out too. A refusal comes from a window that is still
+// there: Wine gives ERROR_ACCESS_DENIED too when the receiver ends during
+// the send, and that client is gone, not one with higher rights.
 constexpr SendFailure ClassifyFailedSend(std::uint32_t error, std::uint32_t tookMs,
-                                         std::uint32_t boundMs) {
+                                         std::uint32_t boundMs, bool windowThere) {
   if (error == kErrorAccessDenied)
-    return SendFailure::kRefused;
+    return windowThere ? SendFailure::kRefused : SendFailure::kGone;
   if (error == kErrorTimeout || (error == 0 && tookMs + kTickSlackMs >= boundMs))
     return SendFailure::kTimedOut;
   return SendFailure::kGone;

@@ -62,14 +62,18 @@ TEST(SystemRules, WhatAFailedSendMeans) {
   using win32::SendFailure;
   struct Case {
     std::uint32_t error, tookMs;
+    bool windowThere;
     SendFailure means;
   };
-  // Windows 2000 leaves the error at 0 when the bound of 30 s runs out.
-  const Case cases[] = {{0, 30000, SendFailure::kTimedOut}, {0, 29985, SendFailure::kTimedOut},
-                        {0, 10, SendFailure::kGone},        {1460, 30000, SendFailure::kTimedOut},
-                        {5, 0, SendFailure::kRefused},      {1400, 0, SendFailure::kGone}};
+  // Windows 2000 leaves the error at 0 when the bound of 30 s runs out; a
+  // client that ended during the send refused nothing.
+  const Case cases[] = {
+      {0, 30000, true, SendFailure::kTimedOut}, {0, 29985, true, SendFailure::kTimedOut},
+      {0, 10, true, SendFailure::kGone},        {1460, 30000, true, SendFailure::kTimedOut},
+      {5, 0, true, SendFailure::kRefused},      {5, 3, false, SendFailure::kGone},
+      {1400, 0, false, SendFailure::kGone}};
   for (const Case& c : cases) {
-    EXPECT_EQ(win32::ClassifyFailedSend(c.error, c.tookMs, 30000), c.means)
+    EXPECT_EQ(win32::ClassifyFailedSend(c.error, c.tookMs, 30000, c.windowThere), c.means)
         << c.error << " after " << c.tookMs << " ms";
   }
 }

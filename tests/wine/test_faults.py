@@ -117,6 +117,28 @@ def test_a_close_sent_inside_a_stalled_line(zoble, golden):
     assert_entries_whole(g, records)
 
 
+def test_a_client_that_ends_inside_a_line_is_not_one_with_higher_rights(zoble, golden):
+    # Killed while the start's second line waits on it (Wine then reports
+    # the send refused), and started again: no box holds the panel, and the
+    # stop's lines reach the new client.
+    g = golden
+    z = zoble("--hang", "8000", "--hang-after-line", "3")
+    z.open()
+    z.click(START)
+    z.sim.wait_for("HANG", 20)
+    time.sleep(2)
+    z.session.stop(z.sim)
+    z.sim = z.session.hostsim("--rooms", "Lobby", "--at", "330,40")
+    time.sleep(2.5)  # the start's last line has gone, to one client or the other
+    z.click(STOP)
+    z.sim.wait_for("LINE", 10, text=g.IdleOffLine)
+    lines = z.sim.lines()
+    z.click(CLOSE)
+    z.ends_with_farewell(len(lines))
+    assert z.session.shown("zoble") == [], "no box"
+    assert lines[-2:] == [g.SignatureLine, g.IdleOffLine]
+
+
 def wakes(pid: int) -> int:
     """How often the threads of a process have been switched out so far."""
     count = 0
