@@ -13,7 +13,7 @@ namespace hostsim {
 // after paints, so by now every window has been drawn.
 void CALLBACK ReadyTimer(HWND, UINT, UINT_PTR id, DWORD) {
   KillTimer(nullptr, id);
-  g.log.event("-", "READY", {}, 0, g.log.originTimeOfDayMs());
+  g.log.event("-", "READY");
   if (g.options.hangMs && g.options.hangAfterLines.empty())
     Hang();
   if (g.topLevels == 0)

@@ -21,16 +21,24 @@ std::string EscapeBytes(std::string_view bytes) {
   return out;
 }
 
-Recorder::Recorder() : start_(GetTickCount()) {}
+Recorder::Recorder() {
+  LARGE_INTEGER now, frequency;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&now);
+  ticksPerSecond_ = frequency.QuadPart;
+  start_ = now.QuadPart;
+}
 
-unsigned long Recorder::originTimeOfDayMs() const {
+unsigned long Recorder::elapsedMs() const {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<unsigned long>((now.QuadPart - start_) * 1000 / ticksPerSecond_);
+}
+
+unsigned long Recorder::TimeOfDayMs() {
   SYSTEMTIME t;
   GetLocalTime(&t);
-  const DWORD elapsed = GetTickCount() - start_;
-  const unsigned long now =
-      ((t.wHour * 60UL + t.wMinute) * 60 + t.wSecond) * 1000 + t.wMilliseconds;
-  const unsigned long day = 24UL * 3600 * 1000;
-  return (now + day - elapsed % day) % day;
+  return ((t.wHour * 60UL + t.wMinute) * 60 + t.wSecond) * 1000 + t.wMilliseconds;
 }
 
 Recorder::~Recorder() {
@@ -56,7 +64,7 @@ void Recorder::write(std::string_view window, std::string_view how, std::string_
                      unsigned long wParam, unsigned long lParam, std::string_view text) {
   if (out_ == INVALID_HANDLE_VALUE || out_ == nullptr)
     return;
-  std::string line = std::to_string(GetTickCount() - start_);
+  std::string line = std::to_string(elapsedMs());
   for (const std::string_view field : {window, how, event}) {
     line += '\t';
     line += field;

@@ -34,14 +34,18 @@ class Recorder {
     write(window, "-", name, wParam, lParam, text);
   }
 
-  // The local time of day, in milliseconds since midnight, at which the
-  // records' MS field was 0: it puts every record on the clock's seconds.
-  unsigned long originTimeOfDayMs() const;
+  // The local time of day in milliseconds since midnight, the clock zoble's
+  // pauses end on.
+  static unsigned long TimeOfDayMs();
 
  private:
   HANDLE out_ = INVALID_HANDLE_VALUE;
   bool ownsHandle_ = false;
-  DWORD start_;
+  // The records' MS field: the performance counter; the tick count moves in
+  // steps of up to 16 ms.
+  unsigned long elapsedMs() const;
+  LONGLONG start_ = 0;
+  LONGLONG ticksPerSecond_ = 1;
 };
 
 }  // namespace hostsim

@@ -13,7 +13,9 @@ static void EnterLine(Room& room) {
   if (line.empty())
     return;
   const HWND target = room.transcript ? room.transcript : room.entry;
-  g.log.event(Find(target)->name, "LINE", line);
+  // Read off the clock zoble's pauses end on, as the line comes: a counter
+  // summed from the start need not keep step with it.
+  g.log.event(Find(target)->name, "LINE", line, 0, Recorder::TimeOfDayMs());
   ++g.linesEntered;
   const auto& hangs = g.options.hangAfterLines;
   if (g.options.hangMs && std::find(hangs.begin(), hangs.end(), g.linesEntered) != hangs.end())
