@@ -25,6 +25,19 @@ def pytest_collection_modifyitems(config, items):
             item.add_marker(pytest.mark.skip(reason=plan.reason))
 
 
+def end(session: Session) -> None:
+    session.close()
+    assert prefix_processes(session.prefix) == [], "a process of the session's prefix is left"
+
+
+@pytest.fixture
+def session(build):
+    """A session of its own for a Windows program other than zoble.exe."""
+    session = Session(build)
+    yield session
+    end(session)
+
+
 @pytest.fixture
 def zoble(build, golden):
     """Starts the stand-in client and zoble.exe in a session of their own:
@@ -41,5 +54,4 @@ def zoble(build, golden):
 
     yield start
     for session in sessions:
-        session.close()
-        assert prefix_processes(session.prefix) == [], "a process of the session's prefix is left"
+        end(session)

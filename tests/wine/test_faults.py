@@ -1,7 +1,8 @@
 """zoble.exe where the real system differs from the headless one: reasons the
 code page lacks, and a client that stalls or hangs while a person clicks and
 types. Nothing may be lost, torn or changed, and zoble answers the system
-throughout."""
+throughout. And one rule that Wine's own loops hide from zoble.exe, held by
+a program of its own."""
 
 from __future__ import annotations
 
@@ -115,6 +116,18 @@ def test_a_close_sent_inside_a_stalled_line(zoble, golden):
     records = z.sim.read_to_end()
     assert z.sim.lines() == g.greeting + [g.SignatureLine, g.IdleOnLine] + g.greeting
     assert_entries_whole(g, records)
+
+
+def test_a_pause_inside_a_system_loop_sleeps_through_its_input(session):
+    # Wine's menu and box act on their input even when a pause inside them
+    # takes it, so the rule is held by a program of its own: a click and
+    # Enter queued before a half-second pause are still queued after it,
+    # and the pause woke only for the timer's ticks and the sent message.
+    seen = fields(session.start(session.build_dir / "system_loop_pause.exe", stdout=True).output())
+    assert seen["queued"] == 1, "the input never reached the queue"
+    assert (seen["click"], seen["key"], seen["dispatched"]) == (1, 1, 0), seen
+    assert seen["ticks"] >= 5 and seen["sent"] == 1, seen
+    assert seen["wakes"] <= seen["ticks"] + 5, seen
 
 
 def test_a_client_that_ends_inside_a_line_is_not_one_with_higher_rights(zoble, golden):

@@ -1,0 +1,115 @@
+// A pause made inside one of the system's own loops (a menu, a box, the
+// move) must leave that loop's clicks and keys queued and sleep through them,
+// and still serve what is sent, paints and timer ticks. On Windows the loops
+// read their input themselves, so a pause that took it would lose it; Wine's
+// loops act on it either way, so the rule is tested here on its own.
+//
+// Queues a real click and Enter on a window of its own, pauses as a reminder
+// does inside such a loop, and prints what it saw as NAME=NUMBER pairs.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "win32/modal_loop.h"
+#include "win32/win32_platform.h"
+
+namespace {
+
+constexpr UINT kSent = WM_APP;
+constexpr double kPauseSeconds = 0.5;
+
+int inputDispatched = 0, ticks = 0, sent = 0;
+
+LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+  if ((message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
+      (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST && message != WM_MOUSEMOVE))
+    ++inputDispatched;
+  else if (message == WM_TIMER)
+    ++ticks;
+  else if (message == kSent)
+    ++sent;
+  return DefWindowProcW(window, message, w, l);
+}
+
+// Another program's message, sent while the pause runs.
+DWORD WINAPI SendLater(LPVOID window) {
+  Sleep(100);
+  SendMessageW(static_cast<HWND>(window), kSent, 0, 0);
+  return 0;
+}
+
+// A click on the window's middle and a press of Enter, as a person makes
+// them; true once both are in this thread's queue.
+bool QueueInput(HWND window) {
+  RECT r;
+  GetWindowRect(window, &r);
+  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  INPUT in[4] = {};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  in[2].type = in[3].type = INPUT_KEYBOARD;
+  in[2].ki.wVk = in[3].ki.wVk = VK_RETURN;
+  in[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  if (SendInput(4, in, sizeof(INPUT)) != 4)
+    return false;
+  constexpr DWORD kBoth = QS_MOUSEBUTTON | QS_KEY;
+  const DWORD until = GetTickCount() + 5000;
+  while ((HIWORD(GetQueueStatus(kBoth)) & kBoth) != kBoth) {
+    const auto left = LONG(until - GetTickCount());
+    if (left <= 0)
+      return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(left), kBoth);
+  }
+  return true;
+}
+
+bool Queued(UINT message) {
+  MSG m;
+  return PeekMessageW(&m, nullptr, message, message, PM_NOREMOVE | PM_NOYIELD);
+}
+
+}  // namespace
+
+int main() {
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSW type = {};
+  type.lpfnWndProc = Procedure;
+  type.hInstance = instance;
+  type.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  type.lpszClassName = L"system_loop_pause";
+  RegisterClassW(&type);
+  const HWND window =
+      CreateWindowExW(WS_EX_TOPMOST, type.lpszClassName, L"pause", WS_POPUP | WS_VISIBLE, 100, 100,
+                      200, 100, nullptr, nullptr, instance, nullptr);
+  SetForegroundWindow(window);
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+    DispatchMessageW(&m);
+  const bool queued = QueueInput(window);
+
+  win32::Win32Platform platform(instance);
+  int wakes = 0;
+  double took;
+  {
+    win32::ModalLoop loop;
+    SetTimer(window, 1, 50, nullptr);
+    const HANDLE sender = CreateThread(nullptr, 0, &SendLater, window, 0, nullptr);
+    // As a reminder's pause runs: sleep to the next event, then serve it.
+    const double start = platform.monotonic(), deadline = start + kPauseSeconds;
+    do {
+      platform.sleepUntilEvent(deadline);
+      platform.processPendingEvents();
+      ++wakes;
+    } while (platform.monotonic() < deadline && wakes < 100000);
+    took = platform.monotonic() - start;
+    KillTimer(window, 1);
+    WaitForSingleObject(sender, 5000);
+    CloseHandle(sender);
+  }
+  std::printf("queued=%d click=%d key=%d dispatched=%d ticks=%d sent=%d wakes=%d ms=%d\n", queued,
+              Queued(WM_LBUTTONDOWN), Queued(WM_KEYDOWN), inputDispatched, ticks, sent, wakes,
+              int(took * 1000));
+  DestroyWindow(window);
+  return 0;
+}
