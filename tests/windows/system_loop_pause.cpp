@@ -66,7 +66,7 @@ bool QueueInput(HWND window) {
 
 bool Queued(UINT message) {
   MSG m;
-  return PeekMessageW(&m, nullptr, message, message, PM_NOREMOVE | PM_NOYIELD);
+  return PeekMessageW(&m, nullptr, message, message, PM_NOREMOVE);
 }
 
 }  // namespace
@@ -89,24 +89,24 @@ int main() {
   const bool queued = QueueInput(window);
 
   win32::Win32Platform platform(instance);
+  win32::ModalLoop loop;
+  SetTimer(window, 1, 50, nullptr);
+  const HANDLE sender = CreateThread(nullptr, 0, &SendLater, window, 0, nullptr);
+  // As a reminder's pause runs: sleep to the next event, then serve it.
+  const double deadline = platform.monotonic() + kPauseSeconds;
   int wakes = 0;
-  {
-    win32::ModalLoop loop;
-    SetTimer(window, 1, 50, nullptr);
-    const HANDLE sender = CreateThread(nullptr, 0, &SendLater, window, 0, nullptr);
-    // As a reminder's pause runs: sleep to the next event, then serve it.
-    const double deadline = platform.monotonic() + kPauseSeconds;
-    do {
-      platform.sleepUntilEvent(deadline);
-      platform.processPendingEvents();
-      ++wakes;
-    } while (platform.monotonic() < deadline);
-    KillTimer(window, 1);
-    WaitForSingleObject(sender, 5000);
-    CloseHandle(sender);
-  }
-  std::printf("queued=%d click=%d key=%d dispatched=%d ticks=%d sent=%d wakes=%d\n", queued,
-              Queued(WM_LBUTTONDOWN), Queued(WM_KEYDOWN), inputDispatched, ticks, sent, wakes);
+  do {
+    platform.sleepUntilEvent(deadline);
+    platform.processPendingEvents();
+    ++wakes;
+  } while (platform.monotonic() < deadline);
+  // What the pause did, before anything else looks at the queue (a peek
+  // serves a message still being sent).
+  std::printf("dispatched=%d ticks=%d sent=%d wakes=%d ", inputDispatched, ticks, sent, wakes);
+  const bool click = Queued(WM_LBUTTONDOWN), key = Queued(WM_KEYDOWN);
+  std::printf("queued=%d click=%d key=%d\n", queued, click, key);
+  WaitForSingleObject(sender, 5000);
+  CloseHandle(sender);
   DestroyWindow(window);
   return 0;
 }

@@ -119,10 +119,8 @@ def test_a_close_sent_inside_a_stalled_line(zoble, golden):
 
 
 def test_a_pause_inside_a_system_loop_sleeps_through_its_input(session):
-    # Wine's menu and box act on their input even when a pause inside them
-    # takes it, so the rule is held by a program of its own: a click and
-    # Enter queued before a half-second pause are still queued after it,
-    # and the pause woke only for the timer's ticks and the sent message.
+    # A click and Enter queued before a half-second pause inside a system
+    # loop are still queued after it; the pause woke for ticks and sends only.
     seen = fields(session.start(session.build_dir / "system_loop_pause.exe", stdout=True).output())
     assert seen["queued"] == 1, "the input never reached the queue"
     assert (seen["click"], seen["key"], seen["dispatched"]) == (1, 1, 0), seen
