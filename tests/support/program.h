@@ -3,6 +3,7 @@
 // pause lasts 0.75 s and one that starts on a whole second 1 s.
 #pragma once
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,26 @@ struct Program {
   }
   void click(double t, ui::Form& form, std::string control) {
     platform.at(t, [&form, control] { form.raise(ui::Event::kClick, control); });
+  }
+  // What the user does on the main window once the greeting is over (at
+  // 0.75), as "instant what; ...": "LabelN" clicks, "Label7:item" chooses
+  // from the menu, "=text" types the reason, "close" runs `close`. Returns
+  // the last instant.
+  double play(const std::string& steps, std::function<void()> close = {}) {
+    start();
+    std::istringstream in(steps);
+    double at = 0;
+    for (std::string what; in >> at && std::getline(in >> std::ws, what, ';');) {
+      if (what[0] == '=')
+        platform.at(at, [this, what] { platform.typed["Form1.Text1"] = what.substr(1); });
+      else if (what == "close")
+        platform.at(at, close);
+      else if (what.starts_with("Label7:"))
+        platform.menuChoices.push_back(what.substr(7));
+      if (what.starts_with("Label"))
+        click(at, main, what.substr(0, what.find(':')));
+    }
+    return at;
   }
   // Runs the event loop until `horizon` (or until the program ends).
   void runUntil(double horizon) {

@@ -2,7 +2,6 @@
 
 #include <regex>
 #include <set>
-#include <sstream>
 
 #include "support/program.h"
 
@@ -11,27 +10,6 @@ namespace {
 using fake::Lines;
 using fake::Program;
 using ui::Event;
-
-// What the user does on the main window once the greeting is over (at
-// 0.75), as "instant what; ...": "LabelN" clicks, "Label7:item" chooses from
-// the menu, "=text" types the reason, "close" runs `close`. Returns the last
-// instant.
-double Play(Program& p, const std::string& steps, std::function<void()> close = {}) {
-  p.start();
-  std::istringstream in(steps);
-  double at = 0;
-  for (std::string what; in >> at && std::getline(in >> std::ws, what, ';');) {
-    if (what[0] == '=')
-      p.platform.at(at, [&p, what] { p.platform.typed["Form1.Text1"] = what.substr(1); });
-    else if (what == "close")
-      p.platform.at(at, close);
-    else if (what.starts_with("Label7:"))
-      p.platform.menuChoices.push_back(what.substr(7));
-    if (what.starts_with("Label"))
-      p.click(at, p.main, what.substr(0, what.find(':')));
-  }
-  return at;
-}
 
 TEST(MainWindow, PostsItsSequencesAsHandlersInterleave) {
   struct Case {
@@ -70,7 +48,7 @@ TEST(MainWindow, PostsItsSequencesAsHandlersInterleave) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.steps);
     Program p;
-    p.runUntil(Play(p, c.steps) + 10);
+    p.runUntil(p.play(c.steps) + 10);
     EXPECT_EQ(p.said(), c.said);
     EXPECT_EQ(p.main.Timer1.enabled(), c.idle);
   }
@@ -100,7 +78,7 @@ TEST_P(Ending, SaysTheWholeFarewellAndNothingAfter) {
     p.click(0, p.set.form2(), "");
     p.platform.at(0.5, close);
   } else {
-    Play(p, steps.at(inside), close);
+    p.play(steps.at(inside), close);
   }
   if (inside == "Send") {
     // The entry passes a close on as it takes the reason's Enter.
@@ -128,57 +106,6 @@ INSTANTIATE_TEST_SUITE_P(EveryWay, Ending,
                          [](const auto& info) {
                            return std::get<0>(info.param) + "Inside" + std::get<1>(info.param);
                          });
-
-TEST(Refusal, IsToldOnceAfterItsHandlerUntilASendGoesThroughAgain) {
-  Program p;
-  Play(p, "0.75 Label3");
-  const auto answer = [&](double at, fake::Delivery d) {
-    p.platform.at(at, [&p, d] { p.desktop.setAnswer(p.room.entry, d); });
-  };
-  answer(0, fake::Delivery::kRefused);
-  answer(100, fake::Delivery::kDelivered);
-  answer(150, fake::Delivery::kRefused);
-  // An advert clicked inside the start's first pause ends inside it.
-  p.click(1.25, p.main, "Label6");
-  p.runUntil(190);
-  // Idle mode and its reminders go on as if the lines had gone through.
-  EXPECT_EQ(p.grep("refused").size(), 12u);
-  EXPECT_EQ(p.grep("<-"),
-            (Lines{"124.75 lobby.entry <- SignatureLine", "125.75 lobby.entry <- IdleOnLine",
-                   "126.75 lobby.entry <- ReasonLine(idle reason)"}));
-  // One box after the start's lines (the advert's among them), one after the
-  // third reminder's.
-  EXPECT_EQ(p.grep("box"), (Lines{"4.75 - box zoble", "186.75 - box zoble"}));
-  EXPECT_EQ(p.desktop.journal[6], "4.75 - box zoble");
-  EXPECT_EQ(p.desktop.journal[16], "186.75 - box zoble");
-  EXPECT_TRUE(p.main.Timer1.enabled());
-}
-
-TEST(Refusal, IsNotToldOnceTheProgramHasEnded) {
-  Program p;
-  p.start();
-  p.desktop.setAnswer(p.room.entry, fake::Delivery::kRefused);
-  p.click(1, p.main, "Label2");
-  p.runUntil(100);
-  EXPECT_TRUE(p.runtime.ended());
-  EXPECT_EQ(p.grep("box"), Lines{});
-}
-
-TEST(FatalError, NothingRunsUnderItsReport) {
-  // Idle mode on, then an error inside the advert's last line; the
-  // reminders would come due while the report is open.
-  EXPECT_DEATH(
-      {
-        Program p;
-        Play(p, "0.75 Label3; 70 Label6");
-        p.desktop.onReceive(p.room.entry, [&](const std::string&) {
-          if (p.grep("LinkLine").size() == 1)
-            throw std::runtime_error("out of memory");
-        });
-        p.runUntil(300);
-      },
-      "fatal: out of memory; 0 calls under the report");
-}
 
 TEST(OptionsMenu, ItsHolderIsLoadedByTheFirstPopupAndNeverShown) {
   Program p;
