@@ -1,6 +1,8 @@
-// The chat client's window tree in the in-memory desktop:
+// The chat client's window tree in the in-memory desktop, and other
+// programs' windows of the same classes:
 //   AOL Frame25 > AOL Toolbar > _AOL_Toolbar > _AOL_Combobox > Edit (the keyword box)
 //               > MDIClient > AOL Child (rooms, the instant-message window)
+//   #32770 "America Online" > Button (the client's answer to a send)
 #pragma once
 
 #include "support/fake_desktop.h"
@@ -73,5 +75,22 @@ class FakeClient {
   std::string skip_;
   int ims_ = 0;
 };
+
+// Other programs' windows of the classes and titles the client's tree has,
+// behind the client: a search that went on from a missing link, or that
+// dropped a class or a title, would find these ("stray" in the journal).
+inline void AddOtherPrograms(FakeDesktop& d) {
+  const Hwnd area = d.add({}, "MDIClient", "", "stray");
+  for (const Hwnd parent : {Hwnd{}, area}) {
+    const Hwnd w = d.add(parent, "AOL Child", "Send Instant Message", "stray");
+    for (const char* cls : {"RICHCNTL", "RICHCNTL", "_AOL_Listbox", "_AOL_Static"})
+      d.add(w, cls, "", "stray");
+    for (int i = 0; i < 9; ++i)
+      d.add(w, "_AOL_Icon", "", "stray");
+  }
+  for (const char* cls : {"RICHCNTL", "RICHCNTL", "Edit"})
+    d.add({}, cls, "", "stray");
+  d.add(d.add({}, "#32770", "Other", "stray"), "Button", "OK", "stray");
+}
 
 }  // namespace fake

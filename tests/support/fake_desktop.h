@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <functional>
 #include <map>
 #include <vector>
@@ -17,6 +18,21 @@ namespace fake {
 
 using quil32::Delivery;
 using quil32::Hwnd;
+
+// One call the program made, as the journal words it.
+struct Call {
+  double at;
+  std::string who;   // the window's name; "-" for the program's own doings
+  std::string what;  // "settext SignatureLine", "char 13", "post close", "box zoble"
+  // "who what", or, for the line a room's entry took, just the line's name.
+  std::string said() const {
+    if (who == "-")
+      return what;
+    if (who == "lobby.entry" && what.starts_with("<- "))
+      return what.substr(3);
+    return who + " " + what;
+  }
+};
 
 class FakeDesktop final : public quil32::WindowAccess {
  public:
@@ -53,18 +69,12 @@ class FakeDesktop final : public quil32::WindowAccess {
   }
   bool exists(Hwnd window) const { return windows_.count(window.value) != 0; }
   // Something of the program's own that belongs in the journal among the calls.
-  void note(const std::string& what) { record({}, what); }
+  void note(const std::string& what) { journal.push_back({clock(), "-", what}); }
 
   std::function<double()> clock = [] { return 0.0; };
-  // "instant window what", as "0.75 lobby.entry settext SignatureLine"; a
-  // text set and entered at once is one entry, "0.75 lobby.entry <- SignatureLine".
-  std::vector<std::string> journal;
-  std::string said() const {
-    std::string all;
-    for (const std::string& call : journal)
-      all += (all.empty() ? "" : "; ") + call;
-    return all;
-  }
+  // Every call, in order. A text set and entered at once is one call,
+  // "lobby.entry <- SignatureLine".
+  std::vector<Call> journal;
 
   Hwnd findWindow(std::string_view cls, std::optional<std::string_view> title) override {
     return findWindowEx({}, {}, cls, title);
@@ -143,13 +153,12 @@ class FakeDesktop final : public quil32::WindowAccess {
   }
 
   void record(Hwnd window, const std::string& what) {
-    char at[32];
-    std::snprintf(at, sizeof at, "%g ", clock());
-    const std::string who = at + (window ? names_.at(window.value) : "-") + " ";
-    if (what == "char 13" && !journal.empty() && journal.back().starts_with(who + "settext "))
-      journal.back().replace(who.size(), 8, "<- ");
+    const std::string who = window ? names_.at(window.value) : "0";
+    if (what == "char 13" && !journal.empty() && journal.back().who == who &&
+        journal.back().what.starts_with("settext "))
+      journal.back().what.replace(0, 8, "<- ");
     else
-      journal.push_back(who + what);
+      journal.push_back({clock(), who, what});
   }
 
   std::map<std::uint32_t, Window> windows_;

@@ -106,6 +106,7 @@ class HeadlessPlatform final : public ui::Platform {
       for (auto& [name, timer] : timers_)
         *timer.second = false;
       platform_.desktop_.remove(handle_);
+      platform_.desktop_.note(form_.design().name + " unloaded");
     }
 
     zoble::Hwnd handle() const override { return handle_; }

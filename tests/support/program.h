@@ -1,6 +1,7 @@
 // zoble's three windows on the headless platform, beside a client with one
-// chat room open. The clock starts a quarter past a whole second, so a first
-// pause lasts 0.75 s and one that starts on a whole second 1 s.
+// chat room open and other programs' windows of the client's classes. The
+// clock starts a quarter past a whole second, so a first pause lasts 0.75 s
+// and one that starts on a whole second 1 s.
 #pragma once
 
 #include <sstream>
@@ -11,13 +12,14 @@
 #include "support/fake_client.h"
 #include "support/golden_lines.h"
 #include "support/headless_platform.h"
+#include "support/sequence.h"
 
 namespace fake {
 
-using Lines = std::vector<std::string>;
-
 struct Program {
-  explicit Program(double timeOfDay = 36000.25) : platform(desktop, timeOfDay) {}
+  explicit Program(double timeOfDay = 36000.25) : platform(desktop, timeOfDay) {
+    AddOtherPrograms(desktop);
+  }
   FakeDesktop desktop;
   FakeClient client{desktop};
   Room room = client.addRoom("lobby");
@@ -33,8 +35,12 @@ struct Program {
     runtime.invoke([this] { set.form2().raise(ui::Event::kClick, ""); });
     desktop.journal.clear();
   }
+  // A click at `t`; the journal notes when its handler has returned.
   void click(double t, ui::Form& form, std::string control) {
-    platform.at(t, [&form, control] { form.raise(ui::Event::kClick, control); });
+    platform.at(t, [this, &form, control] {
+      form.raise(ui::Event::kClick, control);
+      desktop.note(control + " returned");
+    });
   }
   // What the user does on the main window once the greeting is over (at
   // 0.75), as "instant what; ...": "LabelN" clicks, "Label7:item" chooses
@@ -61,21 +67,20 @@ struct Program {
     platform.horizon = horizon;
     runtime.run();
   }
-  // The journal's entries that mention `what`.
-  Lines grep(std::string_view what) const {
-    Lines found;
-    for (const std::string& call : desktop.journal) {
-      if (call.find(what) != std::string::npos)
+  // The calls for which `about` holds, in order.
+  std::vector<Call> calls(const std::function<bool(const Call&)>& about) const {
+    std::vector<Call> found;
+    for (const Call& call : desktop.journal) {
+      if (about(call))
         found.push_back(call);
     }
     return found;
   }
-  // As the desktop says it, with the lobby's lines as "0.75 SignatureLine".
-  std::string said() const {
-    std::string all = desktop.said();
-    for (size_t at; (at = all.find(" lobby.entry <-")) != std::string::npos;)
-      all.erase(at, 15);
-    return all;
+  // The lines the room took, and whatever reached another window than the
+  // program's own (the strays, the keyword box, the room's entry without
+  // its Enter): what the room and the user see of zoble.
+  std::vector<Call> lines() const {
+    return calls([](const Call& c) { return c.who != "-" && !c.who.starts_with("Form"); });
   }
 };
 

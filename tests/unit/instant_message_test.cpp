@@ -5,12 +5,14 @@
 
 namespace {
 
+using fake::Follows;
+using fake::Sequence;
 using quil32::Hwnd;
 
 // The client: Enter in the keyword box opens the instant-message window
-// 0.3 s later, with `icons` icons; 0.2 s after a click on one of them, the
-// window is "gone", a "new" one opens, a "dialog" comes, with a "button" or
-// not, as `answer` says.
+// 0.3 s later, behind the room, with `icons` icons; 0.2 s after a click on
+// one of them, the window is "gone", a "new" one opens, a "dialog" comes,
+// with a "button" or not, as `answer` says.
 struct Client {
   explicit Client(int icons, std::string answer = "") {
     p.desktop.onReceive(p.client.keywordBox, [=, this](const std::string& what) {
@@ -18,6 +20,7 @@ struct Client {
         return;
       p.platform.at(p.platform.now() + 0.3, [=, this] {
         im = p.client.addImWindow(icons);
+        p.desktop.bringToFront(p.room.window);
         for (const Hwnd icon : im.icons) {
           p.desktop.onReceive(icon, [=, this](const std::string& what) {
             if (what == "lbuttonup")
@@ -35,72 +38,81 @@ struct Client {
     if (answer.find("dialog") != std::string::npos)
       p.client.addDialog(answer.find("button") != std::string::npos);
   }
-  std::string said() {
+  std::vector<fake::Call> imOff() {
     quil32::SetInstantMessagesOff(p.desktop, p.runtime);
-    return p.desktop.said();
+    return p.lines();
   }
   fake::Program p;
   fake::ImWindow im;  // the last opened
 };
 
-const std::string kKeyword =
-    "0 keyword settext \"aol://9293:$IM_OFF\"; 0 keyword char 32; 0 keyword char 13";
+const Sequence kKeyword = {"keyword settext \"aol://9293:$IM_OFF\"", "keyword char 32",
+                           "keyword char 13"};
 
-// Once the window has looked the same for 0.2 s, "=)" is typed and the send
-// icon clicked.
-std::string Sent(const std::string& icon, const std::string& at = "0.5") {
-  return "; " + at + " im1.entry settext \"=)\"; " + at + " im1." + icon + " lbuttondown; " + at +
-         " im1." + icon + " lbuttonup";
+// "=)" typed into the window's entry, and its send icon clicked.
+Sequence Sent(const std::string& icon, const std::string& im = "im1") {
+  return {im + ".entry settext \"=)\"", im + "." + icon + " lbuttondown",
+          im + "." + icon + " lbuttonup"};
 }
 
 TEST(InstantMessage, AnswersWhatTheClientAnswers) {
-  const std::string keys = "; 0.9 button post keydown 32; 0.9 button post keyup 32";
-  const std::tuple<const char*, std::string, double> cases[] = {
-      {"gone", "", 0.9},
-      {"dialog button", keys + "; 0.9 im1 post close", 0.9},
-      {"dialog", "; 0.9 im1 post close", 0.9},
+  const Sequence keys = {"button post keydown 32", "button post keyup 32"};
+  const std::pair<const char*, Sequence> cases[] = {
+      {"gone", {}},
+      {"dialog button", keys + Sequence{"im1 post close"}},
+      // A dialog without a button: no keys go anywhere, the window still closes.
+      {"dialog", {"im1 post close"}},
       // The dialog is looked for first: with the window gone it still gets its keys.
-      {"gone dialog button", keys, 0.9},
+      {"gone dialog button", keys},
       // The close goes to the window found with the dialog.
-      {"gone new dialog button", keys + "; 0.9 im2 post close", 0.9},
-      {"", "", 15.5},  // no answer: the wait gives up
+      {"gone new dialog button", keys + Sequence{"im2 post close"}},
   };
-  for (const auto& [answer, then, endsAt] : cases) {
+  for (const auto& [answer, then] : cases) {
     SCOPED_TRACE(answer);
     Client client(9, answer);
-    EXPECT_EQ(client.said(), kKeyword + Sent("icon9") + then);
-    EXPECT_DOUBLE_EQ(client.p.platform.now(), endsAt);
+    EXPECT_TRUE(Follows(client.imOff(), kKeyword + Sent("icon9") + then));
+    EXPECT_LT(client.p.platform.now(), 2) << "returns once answered";
   }
 }
 
 TEST(InstantMessage, ClicksTheNinthIconWalkingOnFromTheFirstAfterTheLast) {
   // A step after one that found nothing starts again from the first icon.
-  const std::pair<int, const char*> cases[] = {{0, ""},       {2, ""},       {3, "icon1"},
-                                               {5, "icon3"},  {8, ""},       {9, "icon9"},
-                                               {10, "icon9"}, {12, "icon9"}, {-1, ""}};
+  const std::pair<int, const char*> cases[] = {{0, ""}, {2, ""},      {3, "icon1"}, {5, "icon3"},
+                                               {8, ""}, {9, "icon9"}, {10, "icon9"}};
   for (const auto& [icons, clicked] : cases) {
     SCOPED_TRACE(icons);
     Client client(icons);
-    if (icons < 0)  // no window opens at all
-      client.p.desktop.onReceive(client.p.client.keywordBox, {});
-    if (*clicked) {
-      EXPECT_EQ(client.said(), kKeyword + Sent(clicked));
-    } else {  // no send icon: typed nothing, and gave up after 15 s
-      EXPECT_EQ(client.said(), kKeyword);
-      EXPECT_EQ(client.p.platform.now(), 15);
-    }
+    // No send icon: nothing typed, nothing clicked.
+    EXPECT_TRUE(Follows(client.imOff(), kKeyword + (*clicked ? Sent(clicked) : Sequence{})));
   }
 }
 
-TEST(InstantMessage, AWindowStillBeingBuiltIsClickedOnlyOnceWhole) {
+TEST(InstantMessage, ActsOnAWindowOnceItHasLookedTheSameForAFifthOfASecond) {
   // The client adds the icons one by one, 0.05 s apart: the ninth at 0.7.
-  Client client(1);
+  Client whole(9, "dialog button"), building(1, "dialog button");
   for (int i = 2; i <= 9; ++i) {
-    client.p.platform.at(0.25 + 0.05 * i, [&client, i] {
-      client.p.desktop.add(client.im.window, "_AOL_Icon", "", "im1.icon" + std::to_string(i));
+    building.p.platform.at(0.25 + 0.05 * i, [&building, i] {
+      building.p.desktop.add(building.im.window, "_AOL_Icon", "", "im1.icon" + std::to_string(i));
     });
   }
-  EXPECT_EQ(client.said(), kKeyword + Sent("icon9", "0.9"));
+  // Opened at 0.3, whole at once or with its ninth icon at 0.7; the dialog
+  // comes 0.2 s after the click.
+  EXPECT_TRUE(Follows(whole.imOff(),
+                      kKeyword + Sequence{"@0.5 im1.entry settext \"=)\"", "im1.icon9 lbuttondown",
+                                          "im1.icon9 lbuttonup", "@0.9 button post keydown 32",
+                                          "button post keyup 32", "im1 post close"}));
+  EXPECT_TRUE(Follows(building.imOff(),
+                      kKeyword + Sequence{"@0.9 im1.entry settext \"=)\"", "im1.icon9 lbuttondown",
+                                          "im1.icon9 lbuttonup"}));
+}
+
+TEST(InstantMessage, GivesEachWaitUpAfterFifteenSeconds) {
+  Client none(-1), silent(9);
+  none.p.desktop.onReceive(none.p.client.keywordBox, {});  // no window opens at all
+  EXPECT_TRUE(Follows(none.imOff(), kKeyword));
+  EXPECT_DOUBLE_EQ(none.p.platform.now(), 15);
+  EXPECT_TRUE(Follows(silent.imOff(), kKeyword + Sent("icon9")));
+  EXPECT_DOUBLE_EQ(silent.p.platform.now(), 15.5);  // the click at 0.5
 }
 
 TEST(InstantMessage, ASecondRequestInsideTheFirstsWaitRunsWholeAndFinishesFirst) {
@@ -110,12 +122,12 @@ TEST(InstantMessage, ASecondRequestInsideTheFirstsWaitRunsWholeAndFinishesFirst)
     quil32::SetInstantMessagesOn(client.p.desktop, client.p.runtime);
     finished += "on ";
   });
-  EXPECT_EQ(client.said(), kKeyword + Sent("icon9") +
-                               "; 0.6 keyword settext \"aol://9293:$IM_ON\"; 0.6 keyword char 32; "
-                               "0.6 keyword char 13; 1.1 im2.entry settext \"=)\"; "
-                               "1.1 im2.icon9 lbuttondown; 1.1 im2.icon9 lbuttonup");
-  EXPECT_EQ(finished, "on ");
-  EXPECT_DOUBLE_EQ(client.p.platform.now(), 1.7);
+  EXPECT_TRUE(Follows(client.imOff(), kKeyword + Sent("icon9") +
+                                          Sequence{"keyword settext \"aol://9293:$IM_ON\"",
+                                                   "keyword char 32", "keyword char 13"} +
+                                          Sent("icon9", "im2")));
+  finished += "off";
+  EXPECT_EQ(finished, "on off");
 }
 
 }  // namespace
