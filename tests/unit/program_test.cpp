@@ -140,10 +140,10 @@ TEST_P(Ending, SaysTheWholeFarewellThenUnloadsEveryWindowInOrder) {
     else
       p.main.raise(Event::kClick, way == "ExitItem" ? "Label7" : "Label2");
   };
-  const std::map<std::string, std::string> steps = {{"Pause", "1 Label3; 1.5 close"},
-                                                    {"Send", "1 Label3"},
-                                                    {"InstantMessageWait", "1 Label7:off; 2 close"},
-                                                    {"Idle", "1 Label3; 10 close"}};
+  const std::map<std::string, std::string> steps = {
+      {"Pause", "1 Label3; 1.5 close"},
+      {"Send", "1 Label3"},
+      {"InstantMessageWait", "1 Label7:off; 2 close"}};
   p.play(steps.at(inside), close);
   if (inside == "Send") {
     // The entry passes a close on as it takes the reason's Enter.
@@ -166,11 +166,13 @@ TEST_P(Ending, SaysTheWholeFarewellThenUnloadsEveryWindowInOrder) {
   EXPECT_EQ(distinct.size(), p.platform.created.size()) << "a window was created again";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryWay, Ending,
-    testing::Values(std::pair{"CloseLabel", "Pause"}, std::pair{"SystemClose", "Send"},
-                    std::pair{"ExitItem", "InstantMessageWait"}, std::pair{"ExitItem", "Idle"}),
-    [](const auto& info) { return info.param.first + "Inside" + info.param.second; });
+INSTANTIATE_TEST_SUITE_P(EveryWay, Ending,
+                         testing::Values(std::pair{"CloseLabel", "Pause"},
+                                         std::pair{"SystemClose", "Send"},
+                                         std::pair{"ExitItem", "InstantMessageWait"}),
+                         [](const auto& info) {
+                           return info.param.first + "Inside" + info.param.second;
+                         });
 
 TEST(OptionsMenu, ItsHolderIsLoadedByTheFirstPopupAndNeverShown) {
   Program p;
