@@ -10,11 +10,10 @@ from dataclasses import replace
 
 import pytest
 
-from panel import ADVERT, CLOSE, DRAG_STRIP, OPTIONS, REASON_BOX, START, STOP, menu_item
+from panel import (ADVERT, CLOSE, DRAG_STRIP, OPTIONS, REASON_BOX, START, STOP,
+                   TITLE_LEFT_OF_STRIP, TITLE_RIGHT_OF_STRIP, menu_item)
 from zoble_ui import assert_entries_whole, assert_pauses_on_the_clock, line_records
 
-TITLE_LEFT_OF_STRIP = (30, 8)
-TITLE_RIGHT_OF_STRIP = (109, 8)
 WS_OVERLAPPEDWINDOW, WS_POPUP = 0x00CF0000, 0x80000000
 WS_EX_TOPMOST, WS_EX_TOOLWINDOW, WS_EX_APPWINDOW = 0x8, 0x80, 0x40000
 
