@@ -8,12 +8,12 @@ from __future__ import annotations
 import time
 
 from panel import CLOSE
-from session import HostSim
 
-STRAYS = "--stray-richcntl"
+# The clock zoble's pauses end on is a single-precision number: a few ms either way.
+CLOCK = 0.03
 
 
-def received(sim: HostSim) -> list[tuple]:
+def received(sim) -> list[tuple]:
     """Every record but READY: (window, how, event, wparam, text)."""
     return [(r.window, r.how, r.event, r.wparam, r.text) for r in sim.read_to_end()
             if r.event != "READY"]
@@ -26,7 +26,7 @@ def line(room: str, text: bytes) -> list[tuple]:
 
 
 def clicked(name: bytes, icon: str) -> list[tuple]:
-    """An instant message typed and the icon clicked that the walk took."""
+    """An instant message typed, and the icon that the walk took clicked."""
     keyword = b"aol://9293:" + name
     return [("keyword", "sent", "WM_SETTEXT", 0, keyword), ("keyword", "sent", "WM_CHAR", 32, b""),
             ("keyword", "sent", "WM_CHAR", 13, b""), ("keyword", "-", "KEYWORD", 0, keyword),
@@ -35,18 +35,14 @@ def clicked(name: bytes, icon: str) -> list[tuple]:
 
 
 def late_in_a_second() -> float:
-    """Sleeps until 0.6 s into a second: a one-second pause that begins from
-    now on ends on the second after next at the earliest. Returns that."""
+    """Sleeps until 0.6 s into a second; a one-second pause that begins from
+    then on ends on the second after next at the earliest: returns that."""
     time.sleep((0.6 - time.time() % 1) % 1)
     return round(time.time()) + 1
 
 
-# The clock is a single-precision number: a few ms either way.
-CLOCK = 0.03
-
-
 def test_no_client_takes_nothing_and_the_pauses_run(zoble):
-    z = zoble("--no-client", STRAYS)
+    z = zoble("--no-client", "--stray-richcntl")
     splash = z.session.window("Form2")
     earliest = late_in_a_second()
     z.session.click(*splash.middle())
@@ -61,20 +57,20 @@ def test_no_client_takes_nothing_and_the_pauses_run(zoble):
 
 
 def test_only_the_room_and_the_icon_meant_take_input(zoble, golden):
-    # The decoy lacks only the people list, in front of two rooms; lines go
-    # to the front one. With five icons, the ninth step finds the third.
-    g = golden
-    z = zoble("--rooms", "Lobby,Back", "--decoy", STRAYS, "--im-icons", "5")
+    # The decoy, in front of two rooms, lacks only the people list: lines go
+    # to the room behind it. Of five icons, the walk's ninth step takes the third.
+    z = zoble("--rooms", "Lobby,Back", "--decoy", "--stray-richcntl", "--im-icons", "5")
     z.open()
     z.choose("ims off")
     z.sim.wait_for("WM_LBUTTONUP", 10)
     z.session.stop(z.sim)
-    assert received(z.sim) == (line("Back", g.BannerLine) + line("Back", g.BannerLinkLine)
+    assert received(z.sim) == (line("Back", golden.BannerLine) + line("Back", golden.BannerLinkLine)
                                + clicked(b"$IM_OFF", "im/icon3"))
-    # A room with one "RICHCNTL" has no entry; with three icons, the walk
-    # starts again from the first twice. The farewell comes inside the
-    # wait for an answer to the click.
-    z.sim = z.session.hostsim("--at", "330,40", "--single-richcntl", STRAYS, "--im-icons", "3")
+    # A room with one "RICHCNTL" has no entry for the farewell, which comes
+    # inside the wait for an answer to the click. Of three icons, the walk
+    # starts again from the first twice.
+    z.sim = z.session.hostsim("--at", "330,40", "--single-richcntl", "--stray-richcntl",
+                              "--im-icons", "3")
     z.choose("ims on")
     z.sim.wait_for("WM_LBUTTONUP", 10)
     z.click(CLOSE)

@@ -22,16 +22,21 @@ def pixels(twips: int) -> int:
     return whole if twips >= 0 else -whole
 
 
+def design(function: str) -> str:
+    """The body of one of the design functions in forms.cpp."""
+    source = FORMS.read_text()
+    body = source[source.index(f"ui::FormDesign {function}()"):]
+    return body[:body.index("\n}\n")]
+
+
 def main_window_design() -> tuple[Rect, list[tuple[str, Rect]]]:
     """The client area and the controls, the bottom of the stack first: a
     later label lies above an earlier one, the text box above every label."""
-    source = FORMS.read_text()
-    design = source[source.index("ui::FormDesign MainWindowDesign()"):]
-    design = design[:design.index("\n}\n")]
-    size = dict(re.findall(r"d\.client(Width|Height) = (\d+);", design))
+    body = design("MainWindowDesign")
+    size = dict(re.findall(r"d\.client(Width|Height) = (\d+);", body))
 
     def table(field: str) -> list[tuple[str, Rect]]:
-        rows = re.search(rf"d\.{field} = \{{(.*?)\}};", design, re.S).group(1)
+        rows = re.search(rf"d\.{field} = \{{(.*?)\}};", body, re.S).group(1)
         found = []
         for name, numbers in re.findall(r'\{"(\w+)",\s*"[^"]*",\s*\{([-\d,\s]+)\}', rows):
             left, top, width, height = (pixels(int(n)) for n in numbers.split(","))
@@ -82,7 +87,8 @@ _STRIP = dict(STACK)["Label5"]
 TITLE_LEFT_OF_STRIP = click_point("Label1", (0, 0, _STRIP[0], CLIENT[3]))
 TITLE_RIGHT_OF_STRIP = click_point("Label1", (_STRIP[2], 0, CLIENT[2], CLIENT[3]))
 
-MENU_ITEMS = ["ims on", "ims off", "about", "contact", "exit"]
+# The options menu's items, in order: those with no items of their own.
+MENU_ITEMS = re.findall(r'\{"\w+",\s*"([^"]*)",\s*\{\}\}', design("MenuHolderDesign"))
 
 
 def menu_item(menu: Window, item: str) -> tuple[int, int]:
