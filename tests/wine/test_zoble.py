@@ -10,11 +10,10 @@ from dataclasses import replace
 
 import pytest
 
-from panel import ADVERT, CLOSE, DRAG_STRIP, OPTIONS, REASON_BOX, START, STOP, menu_item
+from panel import (ADVERT, CLOSE, DRAG_STRIP, OPTIONS, REASON_BOX, START, STOP,
+                   TITLE_LEFT_OF_STRIP, TITLE_RIGHT_OF_STRIP, menu_item)
 from zoble_ui import assert_entries_whole, assert_pauses_on_the_clock, line_records
 
-TITLE_LEFT_OF_STRIP = (30, 8)
-TITLE_RIGHT_OF_STRIP = (109, 8)
 WS_OVERLAPPEDWINDOW, WS_POPUP = 0x00CF0000, 0x80000000
 WS_EX_TOPMOST, WS_EX_TOOLWINDOW, WS_EX_APPWINDOW = 0x8, 0x80, 0x40000
 
@@ -64,8 +63,9 @@ def test_walk(zoble, golden):
     assert z.session.geometry(before.id) == before
     # The strip does: the system's move follows the pointer to the next click.
     z.click(DRAG_STRIP)
-    z.session.mousemove(before.x + 270, before.y + 158)
-    z.session.click(before.x + 280, before.y + 168)
+    x, y = z.main.at(*DRAG_STRIP)
+    z.session.mousemove(x + 200, y + 150)
+    z.session.click(x + 210, y + 160)
     # Stop clicked where the pointer took the window: its lines say it is there.
     z.main = replace(before, x=before.x + 210, y=before.y + 160)
     z.click(STOP)

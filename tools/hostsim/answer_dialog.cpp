@@ -57,22 +57,6 @@ static LRESULT CALLBACK DialogCbtHook(int code, WPARAM wParam, LPARAM lParam) {
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// A dialog of the answer's class and title with no controls at all, as a
-// broken client might leave; it stays until the client ends.
-void ShowBareDialog() {
-  if (g.dialog)
-    return;
-  const HWND hwnd = CreateWindowExA(WS_EX_DLGMODALFRAME, "#32770", kClientTitle,
-                                    WS_POPUP | WS_CAPTION | WS_SYSMENU, 380, 220, 260, 120, g.frame,
-                                    nullptr, g.instance, nullptr);
-  if (!hwnd)
-    return;
-  g.dialog = hwnd;
-  g.dialogText.clear();
-  Adopt(hwnd, "dialog", Kind::kDialog);
-  ShowWindow(hwnd, SW_SHOWNOACTIVATE);
-}
-
 void ShowAnswerDialog(const std::string& screenName) {
   if (g.dialogOpen)
     return;  // one box at a time, as the client does

@@ -32,12 +32,9 @@ constexpr size_t kImSendIcon = 8;  // the ninth icon, counted from 0
 // Posted by an IM window to itself when its send icon was clicked, so that
 // what follows runs after the click's sender has got its answer.
 constexpr UINT kImOutcomeMessage = WM_APP + 1;
-// Posted by an entry to the frame (--hang-after-line) or to its room
-// (--close-room-after-line), so that the line's sender has its answer first.
+// Posted by an entry to the frame (--hang-after-line), so that the line's
+// sender has its answer first.
 constexpr UINT kHangMessage = WM_APP + 2;
-constexpr UINT kCloseRoomMessage = WM_APP + 3;
-// An IM window's timer for an --outcome-delay.
-constexpr UINT_PTR kOutcomeTimer = 1;
 
 enum class Kind {
   kFrame,
@@ -160,7 +157,6 @@ LRESULT CALLBACK KeywordProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
 
 // answer_dialog.cpp
 void ShowAnswerDialog(const std::string& screenName);
-void ShowBareDialog();
 
 // procedures.cpp
 LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

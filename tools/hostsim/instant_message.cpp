@@ -57,10 +57,7 @@ void SendIm(Im& im) {
   g.log.event("im", "IM_SENT", im.screenName + ":" + WindowText(im.entry));
   if (g.options.imOutcome == ImOutcome::kStay)
     return;
-  if (g.options.outcomeDelayMs)
-    SetTimer(im.window, kOutcomeTimer, g.options.outcomeDelayMs, nullptr);
-  else
-    PostMessageA(im.window, kImOutcomeMessage, 0, 0);
+  PostMessageA(im.window, kImOutcomeMessage, 0, 0);
 }
 
 void FinishIm(Im& im) {
@@ -68,8 +65,6 @@ void FinishIm(Im& im) {
     SendMessageA(g.mdi, WM_MDIDESTROY, WPARAM(im.window), 0);
   } else if (g.options.imOutcome == ImOutcome::kDialog) {
     ShowAnswerDialog(im.screenName);  // the window may be gone when this returns
-  } else if (g.options.imOutcome == ImOutcome::kBareDialog) {
-    ShowBareDialog();
   }
 }
 

@@ -72,16 +72,14 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
         }
         o.hangAfterLines.push_back(n);
       }
-    } else if (name == "--hang" || name == "--close-room-after-line" || name == "--im-delay" ||
-               name == "--outcome-delay" || name == "--im-icons" || name == "--flicker-focus") {
+    } else if (name == "--hang" || name == "--im-delay" || name == "--im-icons" ||
+               name == "--flicker-focus") {
       if (!needsValue())
         return std::nullopt;
-      unsigned& target = name == "--hang"                    ? o.hangMs
-                         : name == "--close-room-after-line" ? o.closeRoomAfterLine
-                         : name == "--im-delay"              ? o.imDelayMs
-                         : name == "--outcome-delay"         ? o.outcomeDelayMs
-                         : name == "--flicker-focus"         ? o.flickerFocus
-                                                             : o.imIcons;
+      unsigned& target = name == "--hang"            ? o.hangMs
+                         : name == "--im-delay"      ? o.imDelayMs
+                         : name == "--flicker-focus" ? o.flickerFocus
+                                                     : o.imIcons;
       if (!ParseUnsigned(value(), target)) {
         error = std::string(name) + " takes a whole number";
         return std::nullopt;
@@ -94,12 +92,10 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
         o.imOutcome = ImOutcome::kClose;
       } else if (v == "dialog") {
         o.imOutcome = ImOutcome::kDialog;
-      } else if (v == "bare-dialog") {
-        o.imOutcome = ImOutcome::kBareDialog;
       } else if (v == "stay") {
         o.imOutcome = ImOutcome::kStay;
       } else {
-        error = "--im-outcome is close, dialog, bare-dialog or stay";
+        error = "--im-outcome is close, dialog or stay";
         return std::nullopt;
       }
     } else if (name == "--at") {

@@ -7,7 +7,7 @@
 
 namespace hostsim {
 
-enum class ImOutcome { kClose, kDialog, kBareDialog, kStay };
+enum class ImOutcome { kClose, kDialog, kStay };
 
 struct Options {
   std::string logPath;  // empty: no records; "-": standard output
@@ -18,8 +18,6 @@ struct Options {
   bool noClient = false;
   unsigned hangMs = 0;
   std::vector<unsigned> hangAfterLines;  // none: the hang starts right after READY
-  unsigned closeRoomAfterLine = 0;       // 0: rooms stay open
-  unsigned outcomeDelayMs = 0;
   unsigned imDelayMs = 300;
   unsigned flickerFocus = 0;  // focus moves before an instant-message window opens
   unsigned imIcons = 10;

@@ -96,19 +96,6 @@ LRESULT CALLBACK ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       if (node && node->im)
         FinishIm(*node->im);
       return 0;
-    case WM_TIMER:
-      if (wParam != kOutcomeTimer)
-        break;
-      KillTimer(hwnd, kOutcomeTimer);
-      if (node && node->im)
-        FinishIm(*node->im);
-      return 0;
-    case kCloseRoomMessage:
-      if (node && node->room) {
-        g.log.event(node->room->name, "ROOM_CLOSED", node->room->name);
-        SendMessageA(g.mdi, WM_MDIDESTROY, WPARAM(hwnd), 0);
-      }
-      return 0;
     case WM_DESTROY:
       if (node && node->im)
         g.log.event("im", "IM_CLOSED", node->im->screenName);

@@ -20,8 +20,6 @@ static void EnterLine(Room& room) {
   const auto& hangs = g.options.hangAfterLines;
   if (g.options.hangMs && std::find(hangs.begin(), hangs.end(), g.linesEntered) != hangs.end())
     PostMessageA(g.frame, kHangMessage, 0, 0);
-  if (g.linesEntered == g.options.closeRoomAfterLine)
-    PostMessageA(room.window, kCloseRoomMessage, 0, 0);
   if (room.transcript) {
     std::string all = WindowText(room.transcript);
     all += all.empty() ? "" : "\r\n";
