@@ -27,7 +27,7 @@ inline Sequence operator+(Sequence a, const Sequence& b) {
 
 inline testing::AssertionResult Follows(const std::vector<Call>& calls, const Sequence& expected) {
   const auto failure = [&](size_t at, const std::string& why) {
-    auto result = testing::AssertionFailure() << "call " << at + 1 << ": " << why;
+    auto result = testing::AssertionFailure() << "call " << at + 1 << ": " << why << ":";
     for (size_t i = 0; i < calls.size(); ++i)
       result << "\n  " << (i == at ? "> " : "  ") << calls[i].at << " " << calls[i].said();
     return result;
@@ -40,12 +40,8 @@ inline testing::AssertionResult Follows(const std::vector<Call>& calls, const Se
       at = std::stod(want.substr(1, blank - 1));
       want.erase(0, blank + 1);
     }
-    if (i == calls.size())
-      return failure(i, "expected \"" + want + "\", but no more calls came");
-    if (calls[i].said() != want)
-      return failure(i, "expected \"" + want + "\"");
-    if (at && std::abs(calls[i].at - *at) > 1e-6)
-      return failure(i, "expected at " + std::to_string(*at));
+    if (i == calls.size() || calls[i].said() != want || (at && std::abs(calls[i].at - *at) > 1e-6))
+      return failure(i, "expected " + expected[i]);
   }
   if (calls.size() > expected.size())
     return failure(expected.size(), "more calls than expected");

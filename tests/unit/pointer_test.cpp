@@ -17,44 +17,27 @@ TEST(Pointer, TwipsBecomePixelsRoundedAsMulDivRounds) {
 
 TEST(Pointer, TheMainWindowsClickAreasMeetWhereItsDesignSays) {
   fake::Program p;
+  struct Case {
+    int x, dx, y, dy;  // the point px(x) + dx, px(y) + dy at each resolution
+    const char* control;
+  };
+  // On the title, the drag strip from 600 to 1575 twips; below, "adv" over
+  // the end of "stop" from 1200 on, "start" from beyond the window's left
+  // edge; the reason box above the labels it overlaps.
+  const Case cases[] = {
+      {600, -1, 120, 0, "Label1"},  {600, 0, 120, 0, "Label5"},   {1575, -1, 120, 0, "Label5"},
+      {1575, 0, 120, 0, "Label1"},  {1695, -1, 120, 0, "Label1"}, {1695, 0, 120, 0, ""},
+      {1800, 0, 120, 0, "Label2"},  {600, -1, 700, 0, ""},        {600, 0, 700, 0, "Label4"},
+      {1200, -1, 700, 0, "Label4"}, {1200, 0, 700, 0, "Label6"},  {1575, -1, 700, 0, "Label6"},
+      {1575, 0, 700, 0, ""},        {1680, 0, 700, 0, "Label7"},  {0, 0, 700, 0, "Label3"},
+      {495, -1, 700, 0, "Label3"},  {495, 0, 700, 0, ""},         {1000, 0, 240, -1, "Label5"},
+      {1000, 0, 240, 0, "Text1"},   {1000, 0, 525, -1, "Text1"},  {1000, 0, 525, 0, ""},
+  };
   for (const int dpi : {96, 120}) {
-    const auto px = [dpi](int twips) { return ui::TwipsToPixels(twips, dpi); };
-    const int title = px(120), bottom = px(700);
-    struct Case {
-      int x, y;
-      const char* control;
-    };
-    const Case cases[] = {
-        // The drag strip covers the title from 600 to 1575 twips; the rest
-        // of the title is the title's.
-        {px(600) - 1, title, "Label1"},
-        {px(600), title, "Label5"},
-        {px(1575) - 1, title, "Label5"},
-        {px(1575), title, "Label1"},
-        {px(1695) - 1, title, "Label1"},
-        {px(1695), title, ""},
-        {px(1800), title, "Label2"},
-        // "adv" covers the end of "stop", from 1200 to 1335 and on to 1575.
-        {px(600) - 1, bottom, ""},
-        {px(600), bottom, "Label4"},
-        {px(1200) - 1, bottom, "Label4"},
-        {px(1200), bottom, "Label6"},
-        {px(1575) - 1, bottom, "Label6"},
-        {px(1575), bottom, ""},
-        {px(1680), bottom, "Label7"},
-        // "start" reaches in from beyond the window's left edge.
-        {0, bottom, "Label3"},
-        {px(495) - 1, bottom, "Label3"},
-        {px(495), bottom, ""},
-        // The reason box lies above the labels it overlaps.
-        {px(1000), px(240) - 1, "Label5"},
-        {px(1000), px(240), "Text1"},
-        {px(1000), px(525) - 1, "Text1"},
-        {px(1000), px(525), ""},
-    };
     for (const Case& c : cases) {
-      EXPECT_EQ(ui::ControlAt(p.main.design(), dpi, c.x, c.y), c.control)
-          << c.x << "," << c.y << " at " << dpi << " dpi";
+      const int x = ui::TwipsToPixels(c.x, dpi) + c.dx, y = ui::TwipsToPixels(c.y, dpi) + c.dy;
+      EXPECT_EQ(ui::ControlAt(p.main.design(), dpi, x, y), c.control)
+          << c.x << "+" << c.dx << "," << c.y << "+" << c.dy << " at " << dpi << " dpi";
     }
   }
 }

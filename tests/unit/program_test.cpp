@@ -39,8 +39,6 @@ TEST(MainWindow, PostsItsSequencesAsHandlersInterleave) {
        {"SignatureLine", "IdleOnLine", "ReasonLine(brb <b>&</b> food)"},
        true},
       {"0.75 =; 0.75 Label3", {"SignatureLine", "IdleOnLine", "ReasonLine()"}, true},
-      {"0.75 Label4", kIdleOff, false},
-      {"0.75 Label6", kAdvert, false},
       // A start inside a start's pause.
       {"0.75 Label3; 1.25 Label3",
        {"SignatureLine", "SignatureLine", "IdleOnLine", "ReasonLine(idle reason)", "IdleOnLine",
@@ -55,6 +53,13 @@ TEST(MainWindow, PostsItsSequencesAsHandlersInterleave) {
        kIdleOn + Sequence{"SignatureLine", "SignatureLine", "IdleOnLine", "ReasonLine(idle reason)",
                           "IdleOffLine"},
        false},
+      // Reminders a minute after the start's last line, with the reason of
+      // the moment, until stop.
+      {"0.75 Label3; 30 =still out; 150 Label4",
+       {"SignatureLine", "IdleOnLine", "@2.75 ReasonLine(idle reason)", "@62.75 SignatureLine",
+        "IdleOnLine", "ReasonLine(still out)", "@122.75 SignatureLine", "IdleOnLine",
+        "ReasonLine(still out)", "@150 SignatureLine", "IdleOffLine"},
+       false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.steps);
@@ -63,15 +68,6 @@ TEST(MainWindow, PostsItsSequencesAsHandlersInterleave) {
     EXPECT_TRUE(Follows(Said(p), c.said));
     EXPECT_EQ(p.main.Timer1.enabled(), c.idle);
   }
-}
-
-TEST(MainWindow, RemindsAMinuteAfterTheStartsLastLineWithTheReasonOfTheMoment) {
-  Program p;
-  p.runUntil(p.play("0.75 Label3; 30 =still out; 150 Label4") + 70);
-  EXPECT_TRUE(Follows(Said(p), {"SignatureLine", "IdleOnLine", "@2.75 ReasonLine(idle reason)",
-                                "@62.75 SignatureLine", "IdleOnLine", "ReasonLine(still out)",
-                                "@122.75 SignatureLine", "IdleOnLine", "ReasonLine(still out)",
-                                "@150 SignatureLine", "IdleOffLine"}));
 }
 
 TEST(MainWindow, EachControlChangesWhatItIsForAndLeavesTheRestAlone) {

@@ -122,9 +122,9 @@ def test_options_menu(zoble, golden):
     assert main["exstyle"] & (WS_EX_TOPMOST | WS_EX_APPWINDOW) == WS_EX_TOPMOST | WS_EX_APPWINDOW
 
 
-def test_splash_waits_for_its_click_and_a_second_copy_ends(zoble, golden):
+def test_a_second_copy_ends_and_brings_the_first_forward(zoble, golden):
     z = zoble()
-    splash = z.session.window("Form2")
+    z.session.window("Form2")
 
     def second_copy(front: str) -> None:
         # Launched while the client is the front window: it ends at once,
@@ -136,8 +136,6 @@ def test_splash_waits_for_its_click_and_a_second_copy_ends(zoble, golden):
         assert z.session.probe("front").output().split() == ["ZobleForm", front]
 
     second_copy("Form2")
-    time.sleep(10)
-    assert z.session.window("Form2", timeout=1) == splash, "still shown where it was"
     styles, _ = z.describe("ZobleForm", "Form2")
     assert styles["exstyle"] & WS_EX_TOPMOST
     # Nothing sent: the clicks on the client were the test's own.
