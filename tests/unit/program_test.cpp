@@ -209,6 +209,7 @@ TEST(OwnWindows, JoinTheTopmostWindowsAsTheyLoadAndShowAfterTheGreeting) {
                       Sequence{"Form2 pos -1 0,0,0,0 3", "Form1 pos -1 0,0,0,0 3"} + kBanner));
   EXPECT_EQ(shown, "00000000");
   EXPECT_TRUE(p.main.visible());
+  EXPECT_FALSE(p.main.Timer1.enabled()) << "idle mode starts off";
   EXPECT_FALSE(p.set.form2().visible());
   EXPECT_TRUE(p.set.form2().loaded()) << "the splash stays loaded, hidden";
 }
