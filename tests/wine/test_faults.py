@@ -6,6 +6,7 @@ a program of its own."""
 
 from __future__ import annotations
 
+import os
 import time
 from pathlib import Path
 
@@ -116,6 +117,40 @@ def test_a_close_sent_inside_a_stalled_line(zoble, golden):
     records = z.sim.read_to_end()
     assert z.sim.lines() == g.greeting + [g.SignatureLine, g.IdleOnLine] + g.greeting
     assert_entries_whole(g, records)
+
+
+def cpu_seconds(pid: int) -> float:
+    """The processor time a process has taken so far."""
+    utime, stime = Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()[11:13]
+    return (int(utime) + int(stime)) / os.sysconf("SC_CLK_TCK")
+
+
+@pytest.mark.parametrize("stalled", [True, False], ids=["in-a-stalled-line", "idle"])
+def test_a_move_then_a_close_sent(stalled, zoble, golden):
+    # Another program sends the panel a move, then a close: idle, or 2 s
+    # into the stall of the start's second line. The move sleeps until its
+    # Escape; the close waits for the line in flight, whole, and ends zoble
+    # from inside the move when nothing is in flight.
+    g = golden
+    z = zoble(*(["--hang", "8000", "--hang-after-line", "3"] if stalled else []))
+    z.open()
+    if stalled:
+        z.click(START)
+        z.sim.wait_for("HANG", 20)
+        time.sleep(2)  # the start's pause is over: its next line waits on the client
+    mover = z.session.probe("move-close")
+    time.sleep(0.7)  # the move runs, and the close has been sent
+    used, began = cpu_seconds(z.process.pid), time.monotonic()
+    time.sleep(2)
+    share = (cpu_seconds(z.process.pid) - used) / (time.monotonic() - began)
+    assert share <= 0.2, f"zoble took {share:.0%} of a core while the move ran"
+    z.session.key("Escape")
+    mover.output(15)
+    started = [g.SignatureLine, g.IdleOnLine] if stalled else []
+    z.ends_with_farewell(2 + len(started))
+    z.session.stop(z.sim)
+    assert z.sim.lines() == g.greeting + started + g.greeting
+    assert_entries_whole(g, z.sim.read_to_end())
 
 
 def test_a_pause_inside_a_system_loop_sleeps_through_its_input(session):
