@@ -1,8 +1,9 @@
 """zoble.exe where the real system differs from the headless one: reasons the
 code page lacks, and a client that stalls or hangs while a person clicks and
 types. Nothing may be lost, torn or changed, and zoble answers the system
-throughout. And one rule that Wine's own loops hide from zoble.exe, held by
-a program of its own."""
+throughout. A move and a close that another program sends. And the rules
+of the system's loops that Wine's own loops hide from zoble.exe, held by
+programs of their own."""
 
 from __future__ import annotations
 
@@ -161,6 +162,14 @@ def test_a_pause_inside_a_system_loop_sleeps_through_its_input(session):
     assert (seen["click"], seen["key"], seen["dispatched"]) == (1, 1, 0), seen
     assert seen["ticks"] >= 5 and seen["sent"] == 1, seen
     assert seen["wakes"] <= seen["ticks"] + 5, seen
+
+
+def test_the_reason_box_menu_and_a_sent_move_are_system_loops(session):
+    # Loops a form runs without zoble's own code asking: a tick inside each
+    # would pause as inside zoble's own menu.
+    seen = fields(session.start(session.build_dir / "system_loops_of_a_form.exe",
+                                stdout=True).output())
+    assert seen == {"menu": 1, "move": 1}, "1: as in a system loop; -1: no tick inside"
 
 
 def test_a_client_that_ends_inside_a_line_is_not_one_with_higher_rights(zoble, golden):
