@@ -27,23 +27,25 @@ enum class Running {
 
 class MessageRules {
  public:
-  // Marks the time one of the system's own loops runs on this thread, around
-  // the call that runs it.
-  class SystemLoop {
+  // While one lives, the thread runs what it names; made around the call
+  // that runs it.
+  class Marker {
    public:
+    Marker(const Marker&) = delete;
+    Marker& operator=(const Marker&) = delete;
+
+   protected:
+    Marker() = default;
+  };
+  // One of the system's own loops.
+  struct SystemLoop : Marker {
     SystemLoop();
     ~SystemLoop();
-    SystemLoop(const SystemLoop&) = delete;
-    SystemLoop& operator=(const SystemLoop&) = delete;
   };
-
-  // Marks the time a send to another program's window waits for its answer.
-  class LineInFlight {
-   public:
+  // A send to another program's window, waiting for its answer.
+  struct LineInFlight : Marker {
     LineInFlight();
     ~LineInFlight();
-    LineInFlight(const LineInFlight&) = delete;
-    LineInFlight& operator=(const LineInFlight&) = delete;
   };
 
   // What a pump of zoble's own that ran now would be.

@@ -103,23 +103,6 @@ def test_a_client_that_stalls(stall_ms, zoble, golden):
     assert_entries_whole(g, records)
 
 
-def test_a_close_sent_inside_a_stalled_line(zoble, golden):
-    # Sent by another program 2 s into the stall of the start's second line:
-    # the close waits until that line is whole, then ends the start.
-    g = golden
-    z = zoble("--hang", "8000", "--hang-after-line", "3")
-    z.open()
-    z.click(START)
-    z.sim.wait_for("HANG", 20)
-    time.sleep(2)
-    z.session.probe("send-close").output()
-    z.ends_with_farewell(4)
-    z.session.stop(z.sim)
-    records = z.sim.read_to_end()
-    assert z.sim.lines() == g.greeting + [g.SignatureLine, g.IdleOnLine] + g.greeting
-    assert_entries_whole(g, records)
-
-
 def cpu_seconds(pid: int) -> float:
     """The processor time a process has taken so far."""
     utime, stime = Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()[11:13]
