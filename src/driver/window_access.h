@@ -35,9 +35,10 @@ inline constexpr std::uintptr_t kSpace = 32;         // as a character and as VK
 inline constexpr std::uintptr_t kDragMove = 0xF012;  // SC_MOVE + HTCAPTION
 inline constexpr unsigned kNoSizeNoMove = 3;         // SWP_NOSIZE | SWP_NOMOVE
 
-// What became of a message sent to another program's window.
+// What became of a message sent to a window.
 enum class Delivery {
-  kDelivered,  // the window has handled it
+  kDelivered,  // another program's window has handled it
+  kOwnWindow,  // one of the program's own windows has handled it (the drag)
   kFailed,     // no such window, or its thread did not answer within the bound
   kRefused,    // the window's program runs with higher rights and takes nothing from ours
 };
@@ -78,8 +79,8 @@ class WindowAccess {
   virtual void releaseCapture() = 0;
 
   // True, once, after a send was refused for rights: the user is to be told,
-  // but not again at every line. Once a send is delivered, a later refusal
-  // is news again.
+  // but not again at every line. Once a send to another program is
+  // delivered, a later refusal is news again.
   bool takeRefusalNotice() { return std::exchange(refusalDue_, false); }
 
  protected:
@@ -93,7 +94,7 @@ class WindowAccess {
       refusalTold_ = false;
     if (delivery == Delivery::kRefused && !refusalTold_)
       refusalDue_ = refusalTold_ = true;
-    return delivery == Delivery::kDelivered;
+    return delivery == Delivery::kDelivered || delivery == Delivery::kOwnWindow;
   }
 
   bool refusalDue_ = false;

@@ -7,8 +7,7 @@
 
 #include "console/resources.h"
 #include "win32/handles.h"
-#include "win32/message_sender.h"
-#include "win32/modal_loop.h"
+#include "win32/message_rules.h"
 #include "win32/text.h"
 
 namespace win32 {
@@ -17,9 +16,16 @@ namespace {
 
 constexpr UINT_PTR kFirstTextBoxId = 100;
 
-bool StartsAHandler(UINT message) {
-  return message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_TIMER ||
-         message == WM_CLOSE;
+// The system's EDIT procedure, under ours.
+WNDPROC editProcedure = nullptr;
+
+// A text box's own menu (Undo, Cut, Paste: right click, Shift+F10 or the
+// menu key) is a system loop like the panel's menu.
+LRESULT CALLBACK TextBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_CONTEXTMENU)
+    return CallWindowProcW(editProcedure, box, message, wParam, lParam);
+  MessageRules::SystemLoop loop;
+  return CallWindowProcW(editProcedure, box, message, wParam, lParam);
 }
 
 }  // namespace
@@ -111,6 +117,7 @@ FormWindow::FormWindow(HINSTANCE instance, ui::Form& form)
 FormWindow::~FormWindow() {
   // No message of the dying window may reach this object any more.
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+  MessageRules::Forget(hwnd_);
   DestroyWindow(hwnd_);
   for (HMENU m : menus_)
     DestroyMenu(m);
@@ -136,6 +143,7 @@ void FormWindow::createControls() {
         toPixels(box.rect.left), toPixels(box.rect.top), toPixels(box.rect.width),
         toPixels(box.rect.height), hwnd_, HMENU(kFirstTextBoxId + i), instance_, nullptr);
     SendMessageW(edit, WM_SETFONT, WPARAM(UiFont()), FALSE);
+    editProcedure = WNDPROC(SetWindowLongPtrW(edit, GWLP_WNDPROC, LONG_PTR(&TextBoxProc)));
     textBoxes_.push_back(edit);
   }
   timersOn_.assign(design_.timers.size(), false);
@@ -210,7 +218,7 @@ std::string FormWindow::popupMenu(std::string_view menu) {
     GetCursorPos(&at);
     // The choice comes back here rather than as a posted command, so the
     // item's handler runs before the request returns.
-    ModalLoop loop;
+    MessageRules::SystemLoop loop;
     const UINT chosen = UINT(TrackPopupMenu(
         menus_[i], TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
         at.x, at.y, 0, hwnd_, nullptr));
@@ -241,13 +249,8 @@ LRESULT CALLBACK FormWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
 }
 
 LRESULT FormWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (MessageSender::Sending() && StartsAHandler(message)) {
-    // Sent by another program while a line is in flight: a handler started
-    // now would run between the line's text and its Enter (the farewell's
-    // text replacing the line, say). Queued, it runs once the line is whole.
-    PostMessageW(hwnd_, message, wParam, lParam);
-    return 0;
-  }
+  if (MessageRules::Intercepts(hwnd_, message, wParam, lParam))
+    return 0;  // kept for after the line in flight, or what was kept has run
   switch (message) {
     case WM_ERASEBKGND:
       return 1;  // painted whole in WM_PAINT, without flicker
@@ -275,6 +278,13 @@ LRESULT FormWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return onLButtonDown(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
     case WM_LBUTTONUP:
       return onLButtonUp(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_MOVE || (wParam & 0xFFF0) == SC_SIZE) {
+        // The drag's move, or one another program asks for: a system loop.
+        MessageRules::SystemLoop loop;
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
+      }
+      break;
     case WM_CAPTURECHANGED:
       clicks_.cancel();
       return 0;

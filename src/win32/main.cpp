@@ -4,6 +4,7 @@
 
 #include "console/forms.h"
 #include "win32/form_window.h"
+#include "win32/system_rules.h"
 #include "win32/user32_window_access.h"
 #include "win32/win32_platform.h"
 
@@ -30,7 +31,8 @@ void BringRunningCopyForward() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // One zoble at a time: two copies' texts and Enters would overwrite each
   // other in the room's entry. The mutex lives as long as this process.
-  if (CreateMutexW(nullptr, FALSE, kRunningName) && GetLastError() == ERROR_ALREADY_EXISTS) {
+  const HANDLE running = CreateMutexW(nullptr, FALSE, kRunningName);
+  if (win32::AnotherCopyRuns(running != nullptr, GetLastError())) {
     BringRunningCopyForward();
     return 0;
   }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "win32/modal_loop.h"
+#include "win32/message_rules.h"
 #include "win32/system_rules.h"
 
 namespace win32 {
@@ -16,13 +16,12 @@ constexpr UINT kSendRequest = WM_APP + 1;
 // wait looks at least this often.
 constexpr DWORD kLookAtQueueMs = 1000;
 
-// Serves what the system and other programs send to this thread's windows,
-// and repaints them, until `done` is set. Nothing else is dispatched: clicks,
-// keys and timer ticks wait in the queue, as behind a plain SendMessage.
+// Serves what a line in flight lets run (what is sent, paints) until `done`
+// is set: clicks, keys and timer ticks wait in the queue, as behind a plain
+// SendMessage.
 void ServeUntil(HANDLE done) {
   for (;;) {
-    const DWORD woke =
-        MsgWaitForMultipleObjects(1, &done, FALSE, kLookAtQueueMs, QS_SENDMESSAGE | QS_PAINT);
+    const DWORD woke = MessageRules::Sleep(kLookAtQueueMs, done);
     if (woke == WAIT_OBJECT_0)
       return;
     if (woke == WAIT_FAILED) {
@@ -30,7 +29,7 @@ void ServeUntil(HANDLE done) {
       WaitForSingleObject(done, INFINITE);
       return;
     }
-    ServeSentMessagesAndPaint();
+    MessageRules::Serve();
   }
 }
 
@@ -94,16 +93,14 @@ quil32::Delivery MessageSender::send(HWND window, UINT message, WPARAM wParam, L
     return quil32::Delivery::kFailed;  // no such window, or none at all
   if (thread == GetCurrentThreadId()) {
     // One of the program's own windows (the drag's move): handled right
-    // here, as SendMessage does, inside the system's own loop.
-    ModalLoop loop;
+    // here, as SendMessage does.
     SendMessageA(window, message, wParam, lParam);
-    return quil32::Delivery::kDelivered;
+    return quil32::Delivery::kOwnWindow;
   }
   Request request{window, message, wParam, lParam, thread, givenUp_};
-  ++sending_;
+  MessageRules::LineInFlight line;
   if (!startWorker() || !sendThroughWorker(request))
     request.run();  // no second thread to be had: wait here, still bounded
-  --sending_;
   return request.delivery;
 }
 

@@ -23,21 +23,18 @@ class MessageSender {
   MessageSender(const MessageSender&) = delete;
   MessageSender& operator=(const MessageSender&) = delete;
 
-  // SendMessageA: delivered once the window has handled the message; failed
+  // SendMessageA: delivered once the window has handled the message (one of
+  // this thread's own windows handles it at once, inside this call); failed
   // when the window is gone or its thread has not answered within the bound;
   // refused when its program runs with higher rights. Once a thread has run
   // out the bound, sends to it fail at once for as long as it is still
   // reported hung.
   //
-  // Meanwhile messages that other programs send to this thread's windows are
-  // served and its windows repaint, so the system never takes it for hung;
-  // posted input and timer ticks stay queued for the next pump, in order.
+  // Meanwhile, as a line in flight (MessageRules), messages that other
+  // programs send to this thread's windows are served and its windows
+  // repaint, so the system never takes it for hung; posted input and timer
+  // ticks stay queued for the next pump, in order.
   quil32::Delivery send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-  // Whether this thread waits on a send to another program's window. A
-  // handler that another program's message would start then waits until the
-  // line in flight is whole (see FormWindow).
-  static bool Sending() { return sending_ > 0; }
 
  private:
   struct Request;
@@ -51,7 +48,6 @@ class MessageSender {
   // Threads whose last send ran out the bound. Only the thread making a
   // send touches it, and one send is made at a time.
   std::vector<DWORD> givenUp_;
-  static inline int sending_ = 0;
 };
 
 }  // namespace win32

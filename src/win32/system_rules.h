@@ -1,6 +1,6 @@
 // Where Windows differs from one system to another, as rules that need no
-// Windows to be checked: which conversions a code page takes, and what a
-// failed send means on each version.
+// Windows to be checked: which conversions a code page takes, what a failed
+// send means on each version, and what the running-copy mutex says.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +25,7 @@ enum class SendFailure {
 };
 
 inline constexpr std::uint32_t kErrorAccessDenied = 5;
+inline constexpr std::uint32_t kErrorAlreadyExists = 183;
 inline constexpr std::uint32_t kErrorTimeout = 1460;
 // GetTickCount advances in steps of up to 16 ms, so a send that ran out its
 // bound may be measured a little short of it.
@@ -42,6 +43,14 @@ constexpr SendFailure ClassifyFailedSend(std::uint32_t error, std::uint32_t took
   if (error == kErrorTimeout || (error == 0 && tookMs + kTickSlackMs >= boundMs))
     return SendFailure::kTimedOut;
   return SendFailure::kGone;
+}
+
+// Whether CreateMutex found the mutex of a copy that runs already. It asks
+// for every right on a mutex that exists, so one made by a copy that runs
+// as administrator is refused (no handle, ERROR_ACCESS_DENIED): that copy
+// runs all the same. Any other failure says nothing of a copy.
+constexpr bool AnotherCopyRuns(bool gotHandle, std::uint32_t error) {
+  return gotHandle ? error == kErrorAlreadyExists : error == kErrorAccessDenied;
 }
 
 }  // namespace win32

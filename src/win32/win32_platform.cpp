@@ -4,17 +4,12 @@
 
 #include "win32/form_window.h"
 #include "win32/handles.h"
-#include "win32/modal_loop.h"
+#include "win32/message_rules.h"
 #include "win32/text.h"
 
 namespace win32 {
 
 namespace {
-
-void Dispatch(MSG& m) {
-  TranslateMessage(&m);
-  DispatchMessageW(&m);
-}
 
 // Out-of-context WinEvent hooks: each event arrives in this thread's queue,
 // which is all they are for. The callback itself has nothing to do.
@@ -77,39 +72,13 @@ double Win32Platform::monotonic() {
 }
 
 void Win32Platform::processPendingEvents() {
-  if (ModalLoop::Running()) {
-    // A pause inside a menu, a box or the move: the loop's own clicks and
-    // keys stay queued for it; what is sent, paints and ticks go on.
-    ServeSentMessagesAndPaint();
-    MSG m;
-    while (PeekMessageW(&m, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE))
-      DispatchMessageW(&m);
-    return;
-  }
-  MSG m;
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-    if (m.message == WM_QUIT) {
-      // The end of the program belongs to the outermost loop.
-      PostQuitMessage(int(m.wParam));
-      return;
-    }
-    Dispatch(m);
-  }
+  MessageRules::Serve();
 }
 
 void Win32Platform::sleepUntilEvent(double deadline) {
   const double remaining = deadline - monotonic();
-  if (remaining <= 0)
-    return;
-  const auto ms = DWORD(std::ceil(remaining * 1000));
-  if (ModalLoop::Running()) {
-    // Input left queued for the system loop must not wake the pause again
-    // and again: only what the pause would take does.
-    MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_SENDMESSAGE | QS_PAINT | QS_TIMER, 0);
-    return;
-  }
-  // Wakes for anything in the queue, including input already looked at.
-  MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  if (remaining > 0)
+    MessageRules::Sleep(DWORD(std::ceil(remaining * 1000)));
 }
 
 std::unique_ptr<ui::DesktopWatch> Win32Platform::watchDesktop(zoble::Hwnd window) {
@@ -120,19 +89,24 @@ std::unique_ptr<ui::DesktopWatch> Win32Platform::watchDesktop(zoble::Hwnd window
 }
 
 void Win32Platform::runEventLoop() {
-  MSG m;
-  while (GetMessageW(&m, nullptr, 0, 0) > 0)
-    Dispatch(m);
+  // Not GetMessage: the end may come inside a system loop that takes the
+  // WM_QUIT for itself (Wine's move does), and GetMessage would wait on.
+  while (!quitting_) {
+    MessageRules::Sleep(INFINITE);
+    if (!MessageRules::Serve())
+      return;
+  }
 }
 
 void Win32Platform::quit() {
-  PostQuitMessage(0);
+  quitting_ = true;
+  PostQuitMessage(0);  // ends the nested loops on the way out
 }
 
 void Win32Platform::messageBox(std::string_view text, std::string_view title) {
   // Task-modal: every window of the program waits for the box. Topmost, or
   // the always-on-top main window could cover it.
-  ModalLoop loop;
+  MessageRules::SystemLoop loop;
   MessageBoxW(nullptr, Widen(text).c_str(), Widen(title).c_str(),
               MB_OK | MB_TASKMODAL | MB_TOPMOST);
 }

@@ -28,6 +28,7 @@ class Win32Platform final : public ui::Platform {
  private:
   HINSTANCE instance_;
   double ticksPerSecond_;
+  bool quitting_ = false;
 };
 
 }  // namespace win32

@@ -41,7 +41,9 @@ class FakeDesktop final : public quil32::WindowAccess {
   Hwnd add(Hwnd parent, std::string cls, std::string title = {}, std::string name = {}) {
     const Hwnd h{next_ += 4};  // multiples of four, as on Windows
     names_[h.value] = name.empty() ? cls : name;
-    windows_[h.value] = {std::move(cls), std::move(title), parent, {}, Delivery::kDelivered, {}};
+    // The program's own windows (its forms) answer as its own.
+    const Delivery answer = cls == "ZobleForm" ? Delivery::kOwnWindow : Delivery::kDelivered;
+    windows_[h.value] = {std::move(cls), std::move(title), parent, {}, answer, {}};
     siblingsOf(parent).push_back(h);
     return h;
   }

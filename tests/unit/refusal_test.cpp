@@ -37,6 +37,15 @@ TEST(Refusal, IsToldOnceAfterItsHandlerUntilASendGoesThroughAgain) {
   EXPECT_TRUE(p.main.Timer1.enabled());
 }
 
+TEST(Refusal, ADragOfThePanelIsNoSendThatWentThrough) {
+  Program p;
+  p.play("0.75 Label4; 5 Label5; 10 Label4");
+  p.desktop.setAnswer(p.room.entry, fake::Delivery::kRefused);
+  p.runUntil(20);
+  EXPECT_EQ(p.grep("syscommand").size(), 1u);
+  EXPECT_EQ(p.grep("box"), Lines{"1.75 - box zoble"});
+}
+
 TEST(Refusal, IsNotToldOnceTheProgramHasEnded) {
   Program p;
   p.start();

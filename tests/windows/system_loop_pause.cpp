@@ -10,7 +10,7 @@
 
 #include <cstdio>
 
-#include "win32/modal_loop.h"
+#include "win32/message_rules.h"
 #include "win32/win32_platform.h"
 
 namespace {
@@ -89,7 +89,7 @@ int main() {
   const bool queued = QueueInput(window);
 
   win32::Win32Platform platform(instance);
-  win32::ModalLoop loop;
+  win32::MessageRules::SystemLoop loop;
   SetTimer(window, 1, 50, nullptr);
   const HANDLE sender = CreateThread(nullptr, 0, &SendLater, window, 0, nullptr);
   // As a reminder's pause runs: sleep to the next event, then serve it.

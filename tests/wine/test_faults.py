@@ -1,11 +1,13 @@
 """zoble.exe where the real system differs from the headless one: reasons the
 code page lacks, and a client that stalls or hangs while a person clicks and
 types. Nothing may be lost, torn or changed, and zoble answers the system
-throughout. And one rule that Wine's own loops hide from zoble.exe, held by
-a program of its own."""
+throughout. A move and a close that another program sends. And the rules
+of the system's loops that Wine's own loops hide from zoble.exe, held by
+programs of their own."""
 
 from __future__ import annotations
 
+import os
 import time
 from pathlib import Path
 
@@ -101,21 +103,38 @@ def test_a_client_that_stalls(stall_ms, zoble, golden):
     assert_entries_whole(g, records)
 
 
-def test_a_close_sent_inside_a_stalled_line(zoble, golden):
-    # Sent by another program 2 s into the stall of the start's second line:
-    # the close waits until that line is whole, then ends the start.
+def cpu_seconds(pid: int) -> float:
+    """The processor time a process has taken so far."""
+    utime, stime = Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()[11:13]
+    return (int(utime) + int(stime)) / os.sysconf("SC_CLK_TCK")
+
+
+@pytest.mark.parametrize("stalled", [True, False], ids=["in-a-stalled-line", "idle"])
+def test_a_move_then_a_close_sent(stalled, zoble, golden):
+    # Another program sends the panel a move, then a close: idle, or 2 s
+    # into the stall of the start's second line. The move sleeps until its
+    # Escape; the close waits for the line in flight, whole, and ends zoble
+    # from inside the move when nothing is in flight.
     g = golden
-    z = zoble("--hang", "8000", "--hang-after-line", "3")
+    z = zoble(*(["--hang", "8000", "--hang-after-line", "3"] if stalled else []))
     z.open()
-    z.click(START)
-    z.sim.wait_for("HANG", 20)
+    if stalled:
+        z.click(START)
+        z.sim.wait_for("HANG", 20)
+        time.sleep(2)  # the start's pause is over: its next line waits on the client
+    mover = z.session.probe("move-close")
+    time.sleep(0.7)  # the move runs, and the close has been sent
+    used, began = cpu_seconds(z.process.pid), time.monotonic()
     time.sleep(2)
-    z.session.probe("send-close").output()
-    z.ends_with_farewell(4)
+    share = (cpu_seconds(z.process.pid) - used) / (time.monotonic() - began)
+    assert share <= 0.2, f"zoble took {share:.0%} of a core while the move ran"
+    z.session.key("Escape")
+    mover.output(15)
+    started = [g.SignatureLine, g.IdleOnLine] if stalled else []
+    z.ends_with_farewell(2 + len(started))
     z.session.stop(z.sim)
-    records = z.sim.read_to_end()
-    assert z.sim.lines() == g.greeting + [g.SignatureLine, g.IdleOnLine] + g.greeting
-    assert_entries_whole(g, records)
+    assert z.sim.lines() == g.greeting + started + g.greeting
+    assert_entries_whole(g, z.sim.read_to_end())
 
 
 def test_a_pause_inside_a_system_loop_sleeps_through_its_input(session):
@@ -126,6 +145,14 @@ def test_a_pause_inside_a_system_loop_sleeps_through_its_input(session):
     assert (seen["click"], seen["key"], seen["dispatched"]) == (1, 1, 0), seen
     assert seen["ticks"] >= 5 and seen["sent"] == 1, seen
     assert seen["wakes"] <= seen["ticks"] + 5, seen
+
+
+def test_the_reason_box_menu_and_a_sent_move_are_system_loops(session):
+    # Loops a form runs without zoble's own code asking: a tick inside each
+    # would pause as inside zoble's own menu.
+    seen = fields(session.start(session.build_dir / "system_loops_of_a_form.exe",
+                                stdout=True).output())
+    assert seen == {"menu": 1, "move": 1}, "1: as in a system loop; -1: no tick inside"
 
 
 def test_a_client_that_ends_inside_a_line_is_not_one_with_higher_rights(zoble, golden):

@@ -7,6 +7,10 @@
 //                         Close does (it works on a hidden window too)
 //   probe send-close      sends WM_CLOSE to the main window, as some programs
 //                         do, and waits up to 60 s for the answer
+//   probe move-close      sends the main window WM_SYSCOMMAND SC_MOVE from a
+//                         thread of its own (the keyboard move runs until a
+//                         key ends it), then 0.3 s later WM_CLOSE; waits up
+//                         to 60 s for each answer
 //   probe front           prints the class and the title of the foreground
 //                         window: "CLASS<TAB>TITLE"
 //   probe flicker COUNT   moves the focus COUNT times between two windows of
@@ -121,6 +125,27 @@ int SendClose() {
   return main && SendMessageTimeoutW(main, WM_CLOSE, 0, 0, SMTO_NORMAL, 60000, &result) ? 0 : 1;
 }
 
+DWORD WINAPI SendMove(LPVOID window) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(HWND(window), WM_SYSCOMMAND, SC_MOVE, 0, SMTO_NORMAL, 60000, &result)
+             ? 0
+             : 1;
+}
+
+int MoveThenClose() {
+  const HWND main = MainWindow();
+  const HANDLE mover = main ? CreateThread(nullptr, 0, &SendMove, main, 0, nullptr) : nullptr;
+  if (!mover)
+    return 1;
+  Sleep(300);
+  const int closed = SendClose();
+  DWORD moved = 1;
+  WaitForSingleObject(mover, 60000);
+  GetExitCodeThread(mover, &moved);
+  CloseHandle(mover);
+  return closed || moved ? 1 : 0;
+}
+
 int Front() {
   wchar_t cls[64] = L"", title[64] = L"";
   const HWND front = GetForegroundWindow();
@@ -221,6 +246,8 @@ int wmain(int argc, wchar_t** argv) {
     return MainWindow() && PostMessageW(MainWindow(), WM_CLOSE, 0, 0) ? 0 : 1;
   if (argc == 2 && std::wcscmp(argv[1], L"send-close") == 0)
     return SendClose();
+  if (argc == 2 && std::wcscmp(argv[1], L"move-close") == 0)
+    return MoveThenClose();
   if (argc == 2 && std::wcscmp(argv[1], L"front") == 0)
     return Front();
   if (argc == 3 && std::wcscmp(argv[1], L"flicker") == 0)
@@ -232,8 +259,8 @@ int wmain(int argc, wchar_t** argv) {
   if (argc == 3 && std::wcscmp(argv[1], L"usage") == 0)
     return Usage(argv[2]);
   fwprintf(stderr,
-           L"usage: probe settext HEX | probe close | probe send-close | probe front | probe "
-           L"flicker COUNT | probe watch SECONDS | "
+           L"usage: probe settext HEX | probe close | probe send-close | probe move-close | probe "
+           L"front | probe flicker COUNT | probe watch SECONDS | "
            L"probe window CLASS TITLE | probe usage TITLE\n");
   return 2;
 }

@@ -1,0 +1,69 @@
+// Which message may run on zoble's one UI thread, and when: the one place
+// that decides it. The pumps (the pauses, a send's wait) sleep and take from
+// the queue as it says, and zoble's window procedure asks it first.
+//
+// What runs depends on what the thread is doing (docs/architecture.md has
+// the table):
+// - the event loop, or a pause of a handler outside the system's loops:
+//   everything;
+// - a pause inside one of the system's loops (a menu, a box, the move, the
+//   reason box's own menu): what is sent, paints, timer ticks and kept
+//   handlers; clicks and keys stay queued for the loop and do not wake it;
+// - a line in flight (a send to another program waits): what is sent and
+//   paints. A message that would start a handler (a close, a click, a tick)
+//   is kept here, and runs in the order it came once the line is whole or
+//   given up, whatever loop runs meanwhile.
+#pragma once
+
+#include <windows.h>
+
+namespace win32 {
+
+enum class Running {
+  kEventLoop,  // the event loop, or a handler's pause outside the system's loops
+  kPauseInSystemLoop,
+  kLineInFlight,
+};
+
+class MessageRules {
+ public:
+  // While one lives, the thread runs what it names; made around the call
+  // that runs it.
+  class Marker {
+   public:
+    Marker(const Marker&) = delete;
+    Marker& operator=(const Marker&) = delete;
+
+   protected:
+    Marker() = default;
+  };
+  // One of the system's own loops.
+  struct SystemLoop : Marker {
+    SystemLoop();
+    ~SystemLoop();
+  };
+  // A send to another program's window, waiting for its answer.
+  struct LineInFlight : Marker {
+    LineInFlight();
+    ~LineInFlight();
+  };
+
+  // What a pump of zoble's own that ran now would be.
+  static Running Now();
+
+  // Sleeps until something that may run now arrives, `object` (if any) is
+  // signalled, or `ms` have passed; returns as MsgWaitForMultipleObjectsEx.
+  static DWORD Sleep(DWORD ms, HANDLE object = nullptr);
+  // Runs what may run now, and leaves the rest queued. False once it has
+  // seen a WM_QUIT, which it leaves queued for the loops further out.
+  static bool Serve();
+
+  // Asked first by the procedure of zoble's windows: true when the message
+  // is dealt with here, kept for after the line or the signal to run what
+  // was kept.
+  static bool Intercepts(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // A window going away: what was kept for it goes too.
+  static void Forget(HWND window);
+};
+
+}  // namespace win32
