@@ -62,6 +62,41 @@ struct Program {
     }
     return at;
   }
+  // The client opens the instant-message window 0.3 s after Enter in the
+  // keyword box, behind the room, with `icons` icons; 0.2 s after a click on
+  // one of them, the window is "gone", a "new" one opens, a "dialog" comes,
+  // with a "button" or not, as `answer` says; or its entry takes nothing
+  // ("unread"). `clicked` runs as the click arrives.
+  void answerInstantMessages(int icons, std::string answer) {
+    desktop.onReceive(client.keywordBox, [=, this](const std::string& what) {
+      if (what != "char 13")
+        return;
+      platform.at(platform.now() + 0.3, [=, this] {
+        im = client.addImWindow(icons);
+        desktop.bringToFront(room.window);
+        if (answer == "unread")
+          desktop.setAnswer(desktop.findWindowEx(im.window, {}, "RICHCNTL", {}), Delivery::kFailed);
+        for (const Hwnd icon : im.icons) {
+          desktop.onReceive(icon, [=, this](const std::string& what) {
+            if (what != "lbuttonup")
+              return;
+            if (clicked)
+              clicked();
+            platform.at(platform.now() + 0.2, [=, this] {
+              if (answer.find("gone") != std::string::npos)
+                desktop.remove(im.window);
+              if (answer.find("new") != std::string::npos)
+                client.addImWindow(9);
+              if (answer.find("dialog") != std::string::npos)
+                client.addDialog(answer.find("button") != std::string::npos);
+            });
+          });
+        }
+      });
+    });
+  }
+  ImWindow im;  // the last opened
+  std::function<void()> clicked;
   // Runs the event loop until `horizon` (or until the program ends).
   void runUntil(double horizon) {
     platform.horizon = horizon;
@@ -83,5 +118,15 @@ struct Program {
     return calls([](const Call& c) { return c.who != "-" && !c.who.starts_with("Form"); });
   }
 };
+
+// The keyword that opens the instant-message window for `name`, typed; the
+// message typed into that window and its send icon clicked.
+inline Sequence KeywordTyped(const std::string& name) {
+  return {"keyword settext \"aol://9293:" + name + "\"", "keyword char 32", "keyword char 13"};
+}
+inline Sequence MessageSent(const std::string& icon = "icon9", const std::string& im = "im1") {
+  return {im + ".entry settext \"=)\"", im + "." + icon + " lbuttondown",
+          im + "." + icon + " lbuttonup"};
+}
 
 }  // namespace fake

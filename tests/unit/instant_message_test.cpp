@@ -9,53 +9,20 @@ using fake::Follows;
 using fake::Sequence;
 using quil32::Hwnd;
 
-// The client: Enter in the keyword box opens the instant-message window
-// 0.3 s later, behind the room, with `icons` icons; 0.2 s after a click on
-// one of them, the window is "gone", a "new" one opens, a "dialog" comes,
-// with a "button" or not, as `answer` says; or its entry takes nothing.
+// zoble beside a client that answers as Program::answerInstantMessages says.
 struct Client {
-  explicit Client(int icons, std::string answer = "") {
-    p.desktop.onReceive(p.client.keywordBox, [=, this](const std::string& what) {
-      if (what != "char 13")
-        return;
-      p.platform.at(p.platform.now() + 0.3, [=, this] {
-        im = p.client.addImWindow(icons);
-        p.desktop.bringToFront(p.room.window);
-        if (answer == "unread")  // the message does not arrive
-          p.desktop.setAnswer(p.desktop.findWindowEx(im.window, {}, "RICHCNTL", {}),
-                              fake::Delivery::kFailed);
-        for (const Hwnd icon : im.icons) {
-          p.desktop.onReceive(icon, [=, this](const std::string& what) {
-            if (what == "lbuttonup")
-              p.platform.at(p.platform.now() + 0.2, [=, this] { answers(answer); });
-          });
-        }
-      });
-    });
-  }
-  void answers(const std::string& answer) {
-    if (answer.find("gone") != std::string::npos)
-      p.desktop.remove(im.window);
-    if (answer.find("new") != std::string::npos)
-      p.client.addImWindow(9);
-    if (answer.find("dialog") != std::string::npos)
-      p.client.addDialog(answer.find("button") != std::string::npos);
-  }
+  explicit Client(int icons, std::string answer = "") { p.answerInstantMessages(icons, answer); }
   std::vector<fake::Call> imOff() {
     quil32::SetInstantMessagesOff(p.desktop, p.runtime);
     return p.lines();
   }
   fake::Program p;
-  fake::ImWindow im;  // the last opened
 };
 
-const Sequence kKeyword = {"keyword settext \"aol://9293:$IM_OFF\"", "keyword char 32",
-                           "keyword char 13"};
+const Sequence kKeyword = fake::KeywordTyped("$IM_OFF");
 
-// "=)" typed into the window's entry, and its send icon clicked.
 Sequence Sent(const std::string& icon, const std::string& im = "im1") {
-  return {im + ".entry settext \"=)\"", im + "." + icon + " lbuttondown",
-          im + "." + icon + " lbuttonup"};
+  return fake::MessageSent(icon, im);
 }
 
 TEST(InstantMessage, AnswersWhatTheClientAnswers) {
@@ -97,7 +64,7 @@ TEST(InstantMessage, ActsOnAWindowOnceItHasLookedTheSameForAFifthOfASecond) {
   Client whole(9, "dialog button"), building(1, "dialog button");
   for (int i = 2; i <= 9; ++i) {
     building.p.platform.at(0.25 + 0.05 * i, [&building, i] {
-      building.p.desktop.add(building.im.window, "_AOL_Icon", "", "im1.icon" + std::to_string(i));
+      building.p.desktop.add(building.p.im.window, "_AOL_Icon", "", "im1.icon" + std::to_string(i));
     });
   }
   // Opened at 0.3, whole at once or with its ninth icon at 0.7; the dialog
@@ -116,20 +83,22 @@ TEST(InstantMessage, GivesEachWaitUpAfterFifteenSeconds) {
   none.p.desktop.onReceive(none.p.client.keywordBox, {});  // no window opens at all
   EXPECT_TRUE(Follows(none.imOff(), kKeyword));
   EXPECT_DOUBLE_EQ(none.p.platform.now(), 15);
-  EXPECT_TRUE(Follows(silent.imOff(), kKeyword + Sent("icon9")));
-  EXPECT_DOUBLE_EQ(silent.p.platform.now(), 15.5);  // the click at 0.5
+  const auto calls = silent.imOff();
+  EXPECT_TRUE(Follows(calls, kKeyword + Sent("icon9")));
+  EXPECT_DOUBLE_EQ(silent.p.platform.now(), calls.back().at + 15) << "15 s after the click";
 }
 
 TEST(InstantMessage, ASecondRequestInsideTheFirstsWaitRunsWholeAndFinishesFirst) {
   Client client(9, "gone");
   std::string finished;
-  client.p.platform.at(0.6, [&] {
-    quil32::SetInstantMessagesOn(client.p.desktop, client.p.runtime);
-    finished += "on ";
-  });
-  EXPECT_TRUE(Follows(client.imOff(), kKeyword + Sent("icon9") +
-                                          Sequence{"keyword settext \"aol://9293:$IM_ON\"",
-                                                   "keyword char 32", "keyword char 13"} +
+  client.p.clicked = [&] {
+    client.p.clicked = {};
+    client.p.platform.at(client.p.platform.now(), [&] {
+      quil32::SetInstantMessagesOn(client.p.desktop, client.p.runtime);
+      finished += "on ";
+    });
+  };
+  EXPECT_TRUE(Follows(client.imOff(), kKeyword + Sent("icon9") + fake::KeywordTyped("$IM_ON") +
                                           Sent("icon9", "im2")));
   finished += "off";
   EXPECT_EQ(finished, "on off");

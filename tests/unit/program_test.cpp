@@ -17,10 +17,6 @@ const Sequence kIdleOff = {"SignatureLine", "IdleOffLine"};
 const Sequence kAdvert = {"SignatureLine", "AdvertLine", "LinkLine"};
 const Sequence kBanner = {"BannerLine", "BannerLinkLine"};
 
-Sequence Keyword(const std::string& name) {
-  return {"keyword settext \"aol://9293:" + name + "\"", "keyword char 32", "keyword char 13"};
-}
-
 // Everything but the notes of a click's handler returning.
 std::vector<Call> Said(const Program& p) {
   return p.calls([](const Call& c) { return !c.what.ends_with(" returned"); });
@@ -83,8 +79,8 @@ TEST(MainWindow, EachControlChangesWhatItIsForAndLeavesTheRestAlone) {
       {"Label7", {}, -1},  // the menu dismissed
       {"Label7:about", {"box zoble"}, -1},
       {"Label7:contact", {"box zoble"}, -1},
-      {"Label7:off", Keyword("$IM_OFF"), -1},  // no window opens: the wait gives up
-      {"Label7:on", Keyword("$IM_ON"), -1},
+      {"Label7:off", fake::KeywordTyped("$IM_OFF") + fake::MessageSent(), -1},
+      {"Label7:on", fake::KeywordTyped("$IM_ON") + fake::MessageSent(), -1},
       {"Label3", kIdleOn, 1},
       {"Label4", kIdleOff, 0},
   };
@@ -92,6 +88,7 @@ TEST(MainWindow, EachControlChangesWhatItIsForAndLeavesTheRestAlone) {
     for (const bool idle : {false, true}) {
       SCOPED_TRACE(testing::Message() << c.click << (idle ? " while idle" : ""));
       Program p;
+      p.answerInstantMessages(9, "gone");
       p.play(std::string("1 ") + c.click);
       p.main.Timer1.setEnabled(idle);
       p.runUntil(40);
@@ -179,8 +176,8 @@ TEST(OptionsMenu, ItsHolderIsLoadedByTheFirstPopupAndNeverShown) {
     p.main.raise(Event::kClick, "Label7");
   }
   // Each "ims off" sends the message again.
-  EXPECT_TRUE(Follows(
-      Said(p), Sequence{"box zoble", "box zoble"} + Keyword("$IM_OFF") + Keyword("$IM_OFF")));
+  EXPECT_TRUE(Follows(Said(p), Sequence{"box zoble", "box zoble"} + fake::KeywordTyped("$IM_OFF") +
+                                   fake::KeywordTyped("$IM_OFF")));
   EXPECT_EQ(std::count(p.platform.created.begin(), p.platform.created.end(), "Form3"), 1);
   EXPECT_FALSE(p.set.form3().visible());
   // The About text is prose on one line; the contact text gives the handle,

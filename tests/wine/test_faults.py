@@ -31,13 +31,20 @@ def in_code_page(text: str, code_page: str) -> bytes:
     return units.encode(code_page, errors="replace")
 
 
-@pytest.mark.long
-def test_a_client_hung_40_s(zoble, golden):
-    g = golden
-    z = zoble("--hang", "40000", "--hang-after-line", "3")
+def stalled_start(zoble, ms: int, *hostsim_args: str):
+    """The panel open and start clicked; the client stops answering for `ms`
+    right after the start's first line."""
+    z = zoble("--hang", str(ms), "--hang-after-line", "3", *hostsim_args)
     z.open()
     z.click(START)
     z.sim.wait_for("HANG", 20)
+    return z
+
+
+@pytest.mark.long
+def test_a_client_hung_40_s(zoble, golden):
+    g = golden
+    z = stalled_start(zoble, 40000)
     hung_at = time.monotonic()
     watch = z.watch(44)
     watch_from = time.monotonic()
@@ -77,11 +84,8 @@ def test_a_client_hung_40_s(zoble, golden):
 def test_a_client_that_stalls(stall_ms, zoble, golden):
     # 8 s: longer than the 5 s after which the system calls the client hung.
     g = golden
-    z = zoble("--hang", str(stall_ms), "--hang-after-line", "3")
-    z.open()
-    watch = z.watch(stall_ms / 1000 + 6)
-    z.click(START)
-    z.sim.wait_for("HANG", 20)
+    z = stalled_start(zoble, stall_ms)
+    watch = z.watch(stall_ms / 1000 + 4)
     time.sleep(2.5)  # the start's first pause is over: its next line waits on the client
     z.click(ADVERT)
     z.session.type("back ")
@@ -116,12 +120,12 @@ def test_a_move_then_a_close_sent(stalled, zoble, golden):
     # Escape; the close waits for the line in flight, whole, and ends zoble
     # from inside the move when nothing is in flight.
     g = golden
-    z = zoble(*(["--hang", "8000", "--hang-after-line", "3"] if stalled else []))
-    z.open()
     if stalled:
-        z.click(START)
-        z.sim.wait_for("HANG", 20)
+        z = stalled_start(zoble, 8000)
         time.sleep(2)  # the start's pause is over: its next line waits on the client
+    else:
+        z = zoble()
+        z.open()
     mover = z.session.probe("move-close")
     time.sleep(0.7)  # the move runs, and the close has been sent
     used, began = cpu_seconds(z.process.pid), time.monotonic()
@@ -160,10 +164,7 @@ def test_a_client_that_ends_inside_a_line_is_not_one_with_higher_rights(zoble, g
     # the send refused), and started again: no box holds the panel, and the
     # stop's lines reach the new client.
     g = golden
-    z = zoble("--hang", "8000", "--hang-after-line", "3")
-    z.open()
-    z.click(START)
-    z.sim.wait_for("HANG", 20)
+    z = stalled_start(zoble, 8000)
     time.sleep(2)
     z.session.stop(z.sim)
     z.sim = z.session.hostsim("--rooms", "Lobby", "--at", "330,40")
