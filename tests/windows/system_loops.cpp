@@ -1,15 +1,21 @@
-// A pause made inside one of the system's own loops (a menu, a box, the
-// move) must leave that loop's clicks and keys queued and sleep through them,
-// and still serve what is sent, paints and timer ticks. On Windows the loops
-// read their input themselves, so a pause that took it would lose it; Wine's
-// loops act on it either way, so the rule is tested here on its own.
-//
-// Queues a real click and Enter on a window of its own, pauses as a reminder
-// does inside such a loop, and prints what it saw as NAME=NUMBER pairs.
+// The system's own loops that run on zoble's thread (a menu, a box, the
+// move, the text box's own menu). Two rules that Wine's loops hide, since
+// they act on their input even when a pause took it:
+// - the loops a form runs without zoble's own code asking (the text box's
+//   Undo/Cut/Paste menu, a move another program asks for) count as system
+//   loops: a tick inside each notes whether a pause there would be the system
+//   loop's kind (1), or not (0; -1: no tick ran inside), and ends the loop;
+// - a pause made inside a system loop leaves that loop's clicks and keys
+//   queued and sleeps through them, and still serves what is sent, paints and
+//   timer ticks: a real click and Enter are queued on a window of its own,
+//   and it pauses as a reminder does inside such a loop.
+// Prints what it saw as NAME=NUMBER pairs.
 #include <windows.h>
 
 #include <cstdio>
 
+#include "ui/form.h"
+#include "win32/handles.h"
 #include "win32/message_rules.h"
 #include "win32/win32_platform.h"
 
@@ -69,15 +75,60 @@ bool Queued(UINT message) {
   return PeekMessageW(&m, nullptr, message, message, PM_NOREMOVE);
 }
 
+ui::FormDesign Design() {
+  ui::FormDesign d;
+  d.name = "Form1";
+  d.frame = ui::Frame::kNone;
+  d.clientWidth = 3000;
+  d.clientHeight = 600;
+  d.textBoxes.push_back({"Text1", "reason", {0, 0, 3000, 300}});
+  d.timers.push_back({"Timer1", 50, true});
+  return d;
+}
+
+class Ticking final : public ui::Form {
+ public:
+  explicit Ticking(ui::Runtime& runtime) : Form(runtime, Design()) {
+    on("Timer1", ui::Event::kTimer, [this] { tick(); });
+  }
+
+  int menu = -1, move = -1;
+
+ private:
+  void tick() {
+    const int inLoop = win32::MessageRules::Now() == win32::Running::kPauseInSystemLoop;
+    if (IsWindowVisible(FindWindowW(L"#32768", nullptr))) {
+      menu = inLoop;
+      EndMenu();
+    } else {
+      move = inLoop;
+      PostMessageW(win32::ToNative(hWnd()), WM_KEYDOWN, VK_ESCAPE, 0);
+    }
+  }
+};
+
 }  // namespace
 
 int main() {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
+  win32::Win32Platform platform(instance);
+  ui::Runtime runtime(platform, "loops");
+  Ticking form(runtime);
+  form.show();
+  const HWND formWindow = win32::ToNative(form.hWnd());
+  const HWND box = FindWindowExW(formWindow, nullptr, L"Edit", nullptr);
+  SetForegroundWindow(formWindow);
+  SendMessageW(box, WM_CONTEXTMENU, WPARAM(box), -1);  // as Shift+F10 asks
+  SendMessageW(formWindow, WM_SYSCOMMAND, SC_MOVE, 0);
+  std::printf("menu=%d move=%d ", form.menu, form.move);
+  form.setTimerEnabled("Timer1", false);
+  form.hide();
+
   WNDCLASSW type = {};
   type.lpfnWndProc = Procedure;
   type.hInstance = instance;
   type.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  type.lpszClassName = L"system_loop_pause";
+  type.lpszClassName = L"system_loops";
   RegisterClassW(&type);
   const HWND window =
       CreateWindowExW(WS_EX_TOPMOST, type.lpszClassName, L"pause", WS_POPUP | WS_VISIBLE, 100, 100,
@@ -88,7 +139,6 @@ int main() {
     DispatchMessageW(&m);
   const bool queued = QueueInput(window);
 
-  win32::Win32Platform platform(instance);
   win32::MessageRules::SystemLoop loop;
   SetTimer(window, 1, 50, nullptr);
   const HANDLE sender = CreateThread(nullptr, 0, &SendLater, window, 0, nullptr);
