@@ -9,24 +9,18 @@ using fake::Follows;
 using fake::Sequence;
 using quil32::Hwnd;
 
-// zoble beside a client that answers as Program::answerInstantMessages says.
-struct Client {
-  explicit Client(int icons, std::string answer = "") { p.answerInstantMessages(icons, answer); }
-  std::vector<fake::Call> imOff() {
-    quil32::SetInstantMessagesOff(p.desktop, p.runtime);
-    return p.lines();
-  }
-  fake::Program p;
-};
-
+using fake::Program;
 const Sequence kKeyword = fake::KeywordTyped("$IM_OFF");
+using fake::MessageSent;
 
-Sequence Sent(const std::string& icon, const std::string& im = "im1") {
-  return fake::MessageSent(icon, im);
+std::vector<fake::Call> ImOff(Program& p) {
+  quil32::SetInstantMessagesOff(p.desktop, p.runtime);
+  return p.lines();
 }
 
 TEST(InstantMessage, AnswersWhatTheClientAnswers) {
-  const Sequence sent = Sent("icon9"), keys = {"button post keydown 32", "button post keyup 32"};
+  const Sequence sent = MessageSent("icon9"),
+                 keys = {"button post keydown 32", "button post keyup 32"};
   const std::pair<const char*, Sequence> cases[] = {
       {"gone", sent},
       {"dialog button", sent + keys + Sequence{"im1 post close"}},
@@ -41,9 +35,10 @@ TEST(InstantMessage, AnswersWhatTheClientAnswers) {
   };
   for (const auto& [answer, then] : cases) {
     SCOPED_TRACE(answer);
-    Client client(9, answer);
-    EXPECT_TRUE(Follows(client.imOff(), kKeyword + then));
-    EXPECT_LT(client.p.platform.now(), 2) << "returns once answered";
+    Program client;
+    client.answerInstantMessages(9, answer);
+    EXPECT_TRUE(Follows(ImOff(client), kKeyword + then));
+    EXPECT_LT(client.platform.now(), 2) << "returns once answered";
   }
 }
 
@@ -53,53 +48,58 @@ TEST(InstantMessage, ClicksTheNinthIconWalkingOnFromTheFirstAfterTheLast) {
       {2, ""}, {3, "icon1"}, {8, ""}, {9, "icon9"}, {10, "icon9"}};
   for (const auto& [icons, clicked] : cases) {
     SCOPED_TRACE(icons);
-    Client client(icons);
+    Program client;
+    client.answerInstantMessages(icons, "");
     // No send icon: nothing typed, nothing clicked.
-    EXPECT_TRUE(Follows(client.imOff(), kKeyword + (*clicked ? Sent(clicked) : Sequence{})));
+    EXPECT_TRUE(Follows(ImOff(client), kKeyword + (*clicked ? MessageSent(clicked) : Sequence{})));
   }
 }
 
 TEST(InstantMessage, ActsOnAWindowOnceItHasLookedTheSameForAFifthOfASecond) {
   // The client adds the icons one by one, 0.05 s apart: the ninth at 0.7.
-  Client whole(9, "dialog button"), building(1, "dialog button");
+  Program whole, building;
+  whole.answerInstantMessages(9, "dialog button");
+  building.answerInstantMessages(1, "dialog button");
   for (int i = 2; i <= 9; ++i) {
-    building.p.platform.at(0.25 + 0.05 * i, [&building, i] {
-      building.p.desktop.add(building.p.im.window, "_AOL_Icon", "", "im1.icon" + std::to_string(i));
+    building.platform.at(0.25 + 0.05 * i, [&building, i] {
+      building.desktop.add(building.im.window, "_AOL_Icon", "", "im1.icon" + std::to_string(i));
     });
   }
   // Opened at 0.3, whole at once or with its ninth icon at 0.7; the dialog
   // comes 0.2 s after the click.
-  EXPECT_TRUE(Follows(whole.imOff(),
+  EXPECT_TRUE(Follows(ImOff(whole),
                       kKeyword + Sequence{"@0.5 im1.entry settext \"=)\"", "im1.icon9 lbuttondown",
                                           "im1.icon9 lbuttonup", "@0.9 button post keydown 32",
                                           "button post keyup 32", "im1 post close"}));
-  EXPECT_TRUE(Follows(building.imOff(),
+  EXPECT_TRUE(Follows(ImOff(building),
                       kKeyword + Sequence{"@0.9 im1.entry settext \"=)\"", "im1.icon9 lbuttondown",
                                           "im1.icon9 lbuttonup"}));
 }
 
 TEST(InstantMessage, GivesEachWaitUpAfterFifteenSeconds) {
-  Client none(-1), silent(9);
-  none.p.desktop.onReceive(none.p.client.keywordBox, {});  // no window opens at all
-  EXPECT_TRUE(Follows(none.imOff(), kKeyword));
-  EXPECT_DOUBLE_EQ(none.p.platform.now(), 15);
-  const auto calls = silent.imOff();
-  EXPECT_TRUE(Follows(calls, kKeyword + Sent("icon9")));
-  EXPECT_DOUBLE_EQ(silent.p.platform.now(), calls.back().at + 15) << "15 s after the click";
+  Program none, silent;
+  silent.answerInstantMessages(9, "");
+  EXPECT_TRUE(Follows(ImOff(none), kKeyword)) << "no window opens at all";
+  EXPECT_DOUBLE_EQ(none.platform.now(), 15);
+  const auto calls = ImOff(silent);
+  EXPECT_TRUE(Follows(calls, kKeyword + MessageSent("icon9")));
+  EXPECT_DOUBLE_EQ(silent.platform.now(), calls.back().at + 15) << "15 s after the click";
 }
 
 TEST(InstantMessage, ASecondRequestInsideTheFirstsWaitRunsWholeAndFinishesFirst) {
-  Client client(9, "gone");
+  Program client;
+  client.answerInstantMessages(9, "gone");
   std::string finished;
-  client.p.clicked = [&] {
-    client.p.clicked = {};
-    client.p.platform.at(client.p.platform.now(), [&] {
-      quil32::SetInstantMessagesOn(client.p.desktop, client.p.runtime);
+  client.clicked = [&] {
+    client.clicked = {};
+    client.platform.at(client.platform.now(), [&] {
+      quil32::SetInstantMessagesOn(client.desktop, client.runtime);
       finished += "on ";
     });
   };
-  EXPECT_TRUE(Follows(client.imOff(), kKeyword + Sent("icon9") + fake::KeywordTyped("$IM_ON") +
-                                          Sent("icon9", "im2")));
+  EXPECT_TRUE(Follows(ImOff(client), kKeyword + MessageSent("icon9") +
+                                         fake::KeywordTyped("$IM_ON") +
+                                         MessageSent("icon9", "im2")));
   finished += "off";
   EXPECT_EQ(finished, "on off");
 }

@@ -53,14 +53,10 @@ def test_a_client_hung_40_s(zoble, golden):
     z.session.type("x")
     z.sim.wait_for("AWAKE", 50)
     answered = fields(watch.output())
-    clicked = time.monotonic()
     z.click(STOP)
     z.sim.wait_lines(5)
-    stop_took = time.monotonic() - clicked
-    closed = time.monotonic()
     z.click(CLOSE)
     z.ends_with_farewell(5)
-    close_took = time.monotonic() - closed
     z.session.stop(z.sim)
     records = z.sim.read_to_end()
     # The start's second line was given up whole after the bound and its
@@ -75,8 +71,6 @@ def test_a_client_hung_40_s(zoble, golden):
     # send began, which was 0.5 to 1.5 s (the start's pause) after the hang.
     given_up = watch_from - hung_at + answered["changed_ms"] / 1000
     assert 30 < given_up < 34, answered
-    assert stop_took < 3, "the stop's lines came promptly"
-    assert close_took < 4, "the close ended zoble promptly"
     assert_entries_whole(g, records)
 
 

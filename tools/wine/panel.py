@@ -55,11 +55,11 @@ def overlap(a: Rect, b: Rect) -> Rect | None:
 CLIENT, STACK = main_window_design()
 
 
-def uncovered(name: str, within: Rect = CLIENT) -> Rect:
-    """The largest rectangle of the control, inside the client area and
-    `within`, that no control above it covers."""
+def uncovered(name: str) -> Rect:
+    """The largest rectangle of the control, inside the client area, that no
+    control above it covers."""
     index = [n for n, _ in STACK].index(name)
-    part = overlap(overlap(STACK[index][1], CLIENT), within)
+    part = overlap(STACK[index][1], CLIENT)
     above = [box for _, rect in STACK[index + 1:] if (box := overlap(rect, part))]
     # The largest free rectangle has its edges on the part's or a cover's.
     xs = sorted({part[0], part[2], *(x for box in above for x in (box[0], box[2]))})
@@ -69,8 +69,8 @@ def uncovered(name: str, within: Rect = CLIENT) -> Rect:
     return max(free, key=lambda r: (r[2] - r[0]) * (r[3] - r[1]))
 
 
-def click_point(name: str, within: Rect = CLIENT) -> tuple[int, int]:
-    left, top, right, bottom = uncovered(name, within)
+def click_point(name: str) -> tuple[int, int]:
+    left, top, right, bottom = uncovered(name)
     return (left + right) // 2, (top + bottom) // 2
 
 
@@ -82,10 +82,6 @@ STOP = click_point("Label4")
 ADVERT = click_point("Label6")
 OPTIONS = click_point("Label7")
 DRAG_STRIP = click_point("Label5")
-# The title has no click action of its own: left and right of the strip.
-_STRIP = dict(STACK)["Label5"]
-TITLE_LEFT_OF_STRIP = click_point("Label1", (0, 0, _STRIP[0], CLIENT[3]))
-TITLE_RIGHT_OF_STRIP = click_point("Label1", (_STRIP[2], 0, CLIENT[2], CLIENT[3]))
 
 # The options menu's items, in order: those with no items of their own.
 MENU_ITEMS = re.findall(r'\{"\w+",\s*"([^"]*)",\s*\{\}\}', design("MenuHolderDesign"))
