@@ -33,11 +33,10 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tools" / "wine"))
 
 from panel import ADVERT, CLOSE, START, STOP, choose, open_panel  # noqa: E402
-from session import HostSim, Session, prefix_processes, run  # noqa: E402
+from session import HostSim, Session, prefix_processes, processor_seconds, run  # noqa: E402
 from session import Program as WinProcess  # noqa: E402
 from wine import for_build  # noqa: E402
 
-TICK = os.sysconf("SC_CLK_TCK")
 CLICKS = 20
 STALL_MS = 8000
 HANG_MS = 40000
@@ -47,20 +46,13 @@ HANG_MS = 40000
 # Processor time and memory
 
 
-def proc_cpu(pid: int) -> float:
-    """User + system seconds of a live process, all its threads."""
-    with open(f"/proc/{pid}/stat") as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / TICK
-
-
 def prefix_cpu(prefix: Path, exclude: set[int]) -> dict[int, float]:
     """Processor seconds of every process of this Wine prefix (the wineserver
     and Wine's own services) but those in `exclude`."""
     found = {}
     for pid in set(prefix_processes(prefix)) - exclude:
         try:
-            found[pid] = proc_cpu(pid)
+            found[pid] = processor_seconds(pid)
         except OSError:
             continue  # ended meanwhile
     return found
@@ -132,7 +124,7 @@ class Program:
 
     def shown(self, title: str | None = None):
         self.window = self.session.window(title or self.title, timeout=60)
-        self.startup_cpu = proc_cpu(self.process.pid)
+        self.startup_cpu = processor_seconds(self.process.pid)
         return self.window
 
     def point(self, at: tuple[int, int]) -> tuple[int, int]:
@@ -428,14 +420,14 @@ def idle_hour(build: Path, minutes: int, focus_room: bool) -> None:
         z.click(START)
         sim.wait_for("LINE", 20, suffix=REASON)
         reason_ms = next(r.ms for r in reversed(sim.records) if r.event == "LINE")
-        cpu_start = proc_cpu(z.process.pid)
+        cpu_start = processor_seconds(z.process.pid)
         wall_start = time.monotonic()
         ref.click(START)
         ref_sim.wait_for("LINE", 20, suffix=REFERENCE_REASON)
         if focus_room:
             session.click(*ROOM)
             ref_session.click(*ROOM)
-        ref_start = proc_cpu(ref.process.pid)
+        ref_start = processor_seconds(ref.process.pid)
         print("reminder  late ms  anon KiB  windows  gdi  user  cpu s  reference cpu s")
         rows = []
         for k in range(1, minutes + 1):
@@ -444,9 +436,9 @@ def idle_hour(build: Path, minutes: int, focus_room: bool) -> None:
             sim.wait_for("LINE", 20, suffix=REASON)
             p = probe(session, "Form1") or Probe()
             anon = anon_kib(z.process.pid)
-            cpu = proc_cpu(z.process.pid) - cpu_start
+            cpu = processor_seconds(z.process.pid) - cpu_start
             ref_sim.wait_for("LINE", 75, suffix=REFERENCE_REASON)
-            ref_cpu = proc_cpu(ref.process.pid) - ref_start
+            ref_cpu = processor_seconds(ref.process.pid) - ref_start
             rows.append((late, anon, p, cpu, ref_cpu))
             print(f"{k:8}  {late:7}  {anon:8}  {p.windows:7}  {count(p.gdi):>3}  "
                   f"{count(p.user):>4}  {cpu:5.2f}  {ref_cpu:15.2f}", flush=True)

@@ -135,12 +135,6 @@ def test_icon_has_32_and_16_pixels_of_16_colours(build, tmp_path):
     assert sizes == [32, 16]
 
 
-def test_i686_zoble_within_300_kb(build):
-    if pe_arch(build / "zoble.exe") != "win32":
-        pytest.skip("the size goal is the 32-bit program's")
-    assert (build / "zoble.exe").stat().st_size <= 300 * 1024
-
-
 def test_zip_holds_this_zoble_and_a_readme_for_notepad(build):
     folder = f"zoble-1.0.0-{pe_arch(build / 'zoble.exe')}"
     with zipfile.ZipFile(build / f"{folder}.zip") as package:

@@ -7,14 +7,13 @@ programs of their own."""
 
 from __future__ import annotations
 
-import os
 import time
 from pathlib import Path
 
 import pytest
 
-from panel import ADVERT, CLOSE, START, STOP
-from session import fields
+from panel import CLOSE, START, STOP
+from session import fields, processor_seconds
 from zoble_ui import assert_answered_throughout, assert_entries_whole
 
 LONG = "".join(f"long reason {i:04d} " for i in range(118))[:2000]
@@ -74,39 +73,6 @@ def test_a_client_hung_40_s(zoble, golden):
     assert_entries_whole(g, records)
 
 
-@pytest.mark.parametrize("stall_ms", [8000, 5000])
-def test_a_client_that_stalls(stall_ms, zoble, golden):
-    # 8 s: longer than the 5 s after which the system calls the client hung.
-    g = golden
-    z = stalled_start(zoble, stall_ms)
-    watch = z.watch(stall_ms / 1000 + 4)
-    time.sleep(2.5)  # the start's first pause is over: its next line waits on the client
-    z.click(ADVERT)
-    z.session.type("back ")
-    z.shot(f"inside-a-{stall_ms}-ms-stall")  # drawn whole, the box not yet typed in
-    z.sim.wait_for("AWAKE", stall_ms / 1000 + 10)
-    z.sim.wait_lines(8)
-    z.click(STOP)
-    answered = fields(watch.output())
-    z.sim.wait_lines(10)
-    z.session.stop(z.sim)
-    records = z.sim.read_to_end()
-    # The start's second line waited for the client; the click and the typing
-    # waited in zoble's queue, in order, for the start's next pause: adv ran
-    # whole inside it, and the reason read after it has the typed word.
-    assert z.sim.lines() == g.greeting + [
-        g.SignatureLine, g.IdleOnLine, g.SignatureLine, g.AdvertLine, g.LinkLine,
-        g.reason(b"back idle reason"), g.SignatureLine, g.IdleOffLine]
-    assert_answered_throughout(answered, stall_ms / 1000 + 4)
-    assert_entries_whole(g, records)
-
-
-def cpu_seconds(pid: int) -> float:
-    """The processor time a process has taken so far."""
-    utime, stime = Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()[11:13]
-    return (int(utime) + int(stime)) / os.sysconf("SC_CLK_TCK")
-
-
 @pytest.mark.parametrize("stalled", [True, False], ids=["in-a-stalled-line", "idle"])
 def test_a_move_then_a_close_sent(stalled, zoble, golden):
     # Another program sends the panel a move, then a close: idle, or 2 s
@@ -122,9 +88,9 @@ def test_a_move_then_a_close_sent(stalled, zoble, golden):
         z.open()
     mover = z.session.probe("move-close")
     time.sleep(0.7)  # the move runs, and the close has been sent
-    used, began = cpu_seconds(z.process.pid), time.monotonic()
+    used, began = processor_seconds(z.process.pid), time.monotonic()
     time.sleep(2)
-    share = (cpu_seconds(z.process.pid) - used) / (time.monotonic() - began)
+    share = (processor_seconds(z.process.pid) - used) / (time.monotonic() - began)
     assert share <= 0.2, f"zoble took {share:.0%} of a core while the move ran"
     z.session.key("Escape")
     mover.output(15)

@@ -97,6 +97,14 @@ def prefix_processes(prefix: Path) -> list[int]:
     return found
 
 
+def processor_seconds(pid: int) -> float:
+    """User and system seconds a live process has taken so far, all its
+    threads (Wine keeps one process id)."""
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
 def unescape(field: bytes) -> bytes:
     """The bytes of a TEXT field: printable ASCII, \\\\ and \\xHH (lower case).
     Anything else is refused, so that a fault in hostsim's writer shows."""
