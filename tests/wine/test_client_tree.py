@@ -7,7 +7,7 @@ from __future__ import annotations
 
 import time
 
-from panel import CLOSE
+from panel import CLOSE, START
 
 # The clock zoble's pauses end on is a single-precision number: a few ms either way.
 CLOCK = 0.03
@@ -41,39 +41,38 @@ def late_in_a_second() -> float:
     return round(time.time()) + 1
 
 
-def test_no_client_takes_nothing_and_the_pauses_run(zoble):
+def test_only_the_room_and_the_icon_meant_take_input(zoble, golden):
+    # No client at all: nothing is posted, and the greeting's pause is kept.
     z = zoble("--no-client", "--stray-richcntl")
     splash = z.session.window("Form2")
     earliest = late_in_a_second()
     z.session.click(*splash.middle())
     z.main = z.session.window("Form1")
     assert time.time() > earliest - CLOCK, "the panel shows only after the greeting's pause"
-    earliest = late_in_a_second()
-    z.click(CLOSE)
-    assert z.process.wait_exit(20) == 0
-    assert time.time() > earliest - CLOCK, "zoble ends only after the farewell's pause"
     z.session.stop(z.sim)
     assert received(z.sim) == []
-
-
-def test_only_the_room_and_the_icon_meant_take_input(zoble, golden):
     # The decoy, in front of two rooms, lacks only the people list: lines go
     # to the room behind it. Of five icons, the walk's ninth step takes the third.
-    z = zoble("--rooms", "Lobby,Back", "--decoy", "--stray-richcntl", "--im-icons", "5")
-    z.open()
+    z.sim = z.session.hostsim("--at", "330,40", "--rooms", "Lobby,Back", "--decoy",
+                              "--stray-richcntl", "--im-icons", "5")
+    z.click(START)
+    z.sim.wait_lines(3)
     z.choose("ims off")
     z.sim.wait_for("WM_LBUTTONUP", 10)
     z.session.stop(z.sim)
-    assert received(z.sim) == (line("Back", golden.BannerLine) + line("Back", golden.BannerLinkLine)
+    assert received(z.sim) == (line("Back", golden.SignatureLine) + line("Back", golden.IdleOnLine)
+                               + line("Back", golden.reason(b"idle reason"))
                                + clicked(b"$IM_OFF", "im/icon3"))
     # A room with one "RICHCNTL" has no entry for the farewell, which comes
-    # inside the wait for an answer to the click. Of three icons, the walk
-    # starts again from the first twice.
+    # inside the wait for an answer to the click, and keeps its pause. Of
+    # three icons, the walk starts again from the first twice.
     z.sim = z.session.hostsim("--at", "330,40", "--single-richcntl", "--stray-richcntl",
                               "--im-icons", "3")
     z.choose("ims on")
     z.sim.wait_for("WM_LBUTTONUP", 10)
+    earliest = late_in_a_second()
     z.click(CLOSE)
     assert z.process.wait_exit(20) == 0
+    assert time.time() > earliest - CLOCK, "zoble ends only after the farewell's pause"
     z.session.stop(z.sim)
     assert received(z.sim) == clicked(b"$IM_ON", "im/icon1")
