@@ -152,7 +152,7 @@ def test_a_reminder_inside_the_about_box(zoble, golden):
     # One button, OK, and no icon.
     assert [t for c, t, f in box if c == "Button" and f["visible"]] == ["OK"]
     assert [f for _, _, f in box if f["icon"]] == []
-    z.sim.wait_for("LINE", 65, text=g.SignatureLine)
+    z.sim.wait_lines(6, timeout=70)  # the reminder's first line
     time.sleep(0.3)
     z.session.key("Return")
     z.sim.wait_lines(8)
