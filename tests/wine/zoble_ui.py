@@ -24,7 +24,7 @@ class Zoble:
         assert self.sim.lines() == [], "nothing is posted before the click"
         self.session.click(*splash.middle())
         self.main = self.session.window("Form1")
-        assert self.sim.lines() == (self.golden.greeting if greeting is None else greeting)
+        assert self.sim.lines() == (greeting or self.golden.greeting)
         assert self.session.shown("Form2") == [], "the splash hidden"
 
     def click(self, point: tuple[int, int]) -> None:

@@ -5,8 +5,6 @@
 //                         message (for texts too long or too foreign to type)
 //   probe close           posts WM_CLOSE to the main window, as the taskbar's
 //                         Close does (it works on a hidden window too)
-//   probe send-close      sends WM_CLOSE to the main window, as some programs
-//                         do, and waits up to 60 s for the answer
 //   probe move-close      sends the main window WM_SYSCOMMAND SC_MOVE from a
 //                         thread of its own (the keyboard move runs until a
 //                         key ends it), then 0.3 s later WM_CLOSE; waits up
@@ -244,8 +242,6 @@ int wmain(int argc, wchar_t** argv) {
     return SetReason(argv[2]);
   if (argc == 2 && std::wcscmp(argv[1], L"close") == 0)
     return MainWindow() && PostMessageW(MainWindow(), WM_CLOSE, 0, 0) ? 0 : 1;
-  if (argc == 2 && std::wcscmp(argv[1], L"send-close") == 0)
-    return SendClose();
   if (argc == 2 && std::wcscmp(argv[1], L"move-close") == 0)
     return MoveThenClose();
   if (argc == 2 && std::wcscmp(argv[1], L"front") == 0)
@@ -259,7 +255,7 @@ int wmain(int argc, wchar_t** argv) {
   if (argc == 3 && std::wcscmp(argv[1], L"usage") == 0)
     return Usage(argv[2]);
   fwprintf(stderr,
-           L"usage: probe settext HEX | probe close | probe send-close | probe move-close | probe "
+           L"usage: probe settext HEX | probe close | probe move-close | probe "
            L"front | probe flicker COUNT | probe watch SECONDS | "
            L"probe window CLASS TITLE | probe usage TITLE\n");
   return 2;
