@@ -51,7 +51,8 @@ class Platform {
   virtual double monotonic() = 0;
 
   // Runs the handlers of every event that is pending now; never sleeps.
-  virtual void processPendingEvents() = 0;
+  // False once the queue has said that the program is to quit.
+  virtual bool processPendingEvents() = 0;
   // Sleeps until an event is pending or monotonic() reaches the deadline.
   virtual void sleepUntilEvent(double deadline) = 0;
   // Watches the windows of the program that owns `window`.

@@ -8,7 +8,10 @@ Runtime::Runtime(Platform& platform, std::string title)
     : platform_(platform), title_(std::move(title)) {}
 
 void Runtime::doEvents() {
-  platform_.processPendingEvents();
+  // Told to quit by the queue, not by the last window going (another program
+  // posted the quit): the program ends at once, as WM_QUIT asks.
+  if (!platform_.processPendingEvents())
+    ended_ = true;
   checkAlive();
 }
 

@@ -32,6 +32,8 @@ class Runtime {
   double monotonic() { return platform_.monotonic(); }
 
   // Runs the handlers of all pending events, as a pause does between lines.
+  // Throws ProgramEnded once the program has ended, also when the queue told
+  // it to quit.
   void doEvents();
   void sleepUntilEvent(double deadline) { platform_.sleepUntilEvent(deadline); }
   std::unique_ptr<DesktopWatch> watchDesktop(zoble::Hwnd window) {

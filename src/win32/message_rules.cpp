@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "win32/system_rules.h"
+
 namespace win32 {
 
 namespace {
@@ -31,12 +33,35 @@ bool StartsAHandler(UINT message) {
          message == WM_CLOSE;
 }
 
+static_assert(kWakeForAnything == (QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON | QS_POSTMESSAGE |
+                                   QS_TIMER | QS_PAINT | QS_SENDMESSAGE | QS_HOTKEY));
+static_assert(kWakeInSystemLoop == (QS_SENDMESSAGE | QS_PAINT | QS_TIMER));
+static_assert(kWakeForALine == (QS_SENDMESSAGE | QS_PAINT));
+
+// A wait the system refuses (MsgWaitForMultipleObjectsEx failing) sleeps this
+// long at most instead, so that the pump looks at the queue again soon
+// without spinning.
+constexpr DWORD kRefusedWaitMs = 50;
+
+// Takes the next message that the filter names. PeekMessage hands out a
+// WM_QUIT whatever its filter: a pump that takes one stops there and puts it
+// back for the loops further out, and says so in `quit`.
+bool Take(MSG& m, UINT first, UINT last, UINT flags, bool& quit) {
+  if (!PeekMessageW(&m, nullptr, first, last, PM_REMOVE | flags))
+    return false;
+  if (m.message != WM_QUIT)
+    return true;
+  PostQuitMessage(int(m.wParam));
+  quit = true;
+  return false;
+}
+
 // What the system and other programs send to this thread's windows, and the
 // windows' paints; nothing else is taken from the queue.
-void ServeSentAndPaint() {
+void ServeSentAndPaint(bool& quit) {
   MSG m;
   PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT))
+  while (Take(m, 0, 0, PM_QS_PAINT, quit))
     DispatchMessageW(&m);
 }
 
@@ -91,37 +116,43 @@ DWORD MessageRules::Sleep(DWORD ms, HANDLE object) {
   // A pause wakes for anything queued, even what it saw before; inside a
   // system loop only for what it takes, or the loop's input would wake it
   // again and again; a line's wait only for what is sent and paints.
-  static constexpr DWORD kWakes[] = {QS_ALLINPUT, QS_SENDMESSAGE | QS_PAINT | QS_TIMER,
-                                     QS_SENDMESSAGE | QS_PAINT};
-  return MsgWaitForMultipleObjectsEx(object ? 1 : 0, object ? &object : nullptr, ms,
-                                     kWakes[int(now)],
-                                     now == Running::kEventLoop ? MWMO_INPUTAVAILABLE : 0);
+  static constexpr DWORD kWakes[] = {kWakeForAnything, kWakeInSystemLoop, kWakeForALine};
+  const DWORD woke =
+      MsgWaitForMultipleObjectsEx(object ? 1 : 0, object ? &object : nullptr, ms, kWakes[int(now)],
+                                  now == Running::kEventLoop ? MWMO_INPUTAVAILABLE : 0);
+  if (woke != WAIT_FAILED)
+    return woke;
+  const DWORD bounded = std::min(ms, kRefusedWaitMs);
+  if (object) {
+    const DWORD signalled = WaitForSingleObject(object, bounded);
+    if (signalled != WAIT_FAILED)
+      return signalled;
+  }
+  ::Sleep(bounded);
+  return WAIT_TIMEOUT;
 }
 
 bool MessageRules::Serve() {
   MSG m;
+  bool quit = false;
   switch (Now()) {
     case Running::kEventLoop:
-      while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-        if (m.message == WM_QUIT) {
-          PostQuitMessage(int(m.wParam));
-          return false;
-        }
+      while (Take(m, 0, 0, 0, quit)) {
         TranslateMessage(&m);
         DispatchMessageW(&m);
       }
       break;
     case Running::kPauseInSystemLoop:
-      ServeSentAndPaint();
-      while (PeekMessageW(&m, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE))
+      RunKept();  // they came before anything that is sent or ticks now
+      ServeSentAndPaint(quit);
+      while (!quit && Take(m, WM_TIMER, WM_TIMER, 0, quit))
         DispatchMessageW(&m);
-      RunKept();
       break;
     case Running::kLineInFlight:
-      ServeSentAndPaint();
+      ServeSentAndPaint(quit);
       break;
   }
-  return true;
+  return !quit;
 }
 
 bool MessageRules::Intercepts(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

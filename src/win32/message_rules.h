@@ -53,9 +53,11 @@ class MessageRules {
 
   // Sleeps until something that may run now arrives, `object` (if any) is
   // signalled, or `ms` have passed; returns as MsgWaitForMultipleObjectsEx.
+  // A wait the system refuses sleeps a short while instead: never WAIT_FAILED.
   static DWORD Sleep(DWORD ms, HANDLE object = nullptr);
   // Runs what may run now, and leaves the rest queued. False once it has
-  // seen a WM_QUIT, which it leaves queued for the loops further out.
+  // taken a WM_QUIT, whatever the state: it stops there and leaves the
+  // WM_QUIT queued for the loops further out.
   static bool Serve();
 
   // Asked first by the procedure of zoble's windows: true when the message

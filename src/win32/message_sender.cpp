@@ -18,19 +18,11 @@ constexpr DWORD kLookAtQueueMs = 1000;
 
 // Serves what a line in flight lets run (what is sent, paints) until `done`
 // is set: clicks, keys and timer ticks wait in the queue, as behind a plain
-// SendMessage.
+// SendMessage. A WM_QUIT stays queued for the pause after the line: the
+// request must outlive the send.
 void ServeUntil(HANDLE done) {
-  for (;;) {
-    const DWORD woke = MessageRules::Sleep(kLookAtQueueMs, done);
-    if (woke == WAIT_OBJECT_0)
-      return;
-    if (woke == WAIT_FAILED) {
-      // Cannot happen with a live event; the request must outlive the send all the same.
-      WaitForSingleObject(done, INFINITE);
-      return;
-    }
+  while (MessageRules::Sleep(kLookAtQueueMs, done) != WAIT_OBJECT_0)
     MessageRules::Serve();
-  }
 }
 
 }  // namespace

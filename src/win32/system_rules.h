@@ -1,6 +1,7 @@
 // Where Windows differs from one system to another, as rules that need no
-// Windows to be checked: which conversions a code page takes, what a failed
-// send means on each version, and what the running-copy mutex says.
+// Windows to be checked: which conversions a code page takes, what wakes a
+// wait on every version, what a failed send means on each version, and what
+// the running-copy mutex says.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,17 @@ constexpr bool TakesNoBestFit(unsigned codePage) {
            codePage == 65001 || (codePage >= 50220 && codePage <= 50229) ||
            (codePage >= 57002 && codePage <= 57011));
 }
+
+// What wakes a wait on the thread's queue (MsgWaitForMultipleObjectsEx's
+// QS_ flags), for what the thread is doing: anything queued (QS_KEY,
+// QS_MOUSEMOVE, QS_MOUSEBUTTON, QS_POSTMESSAGE, QS_TIMER, QS_PAINT,
+// QS_SENDMESSAGE, QS_HOTKEY); what is sent, paints and ticks; what is sent
+// and paints. Not the headers' QS_INPUT or QS_ALLINPUT: these hold QS_RAWINPUT
+// (XP) and, for newer targets, QS_TOUCH and QS_POINTER (8), and Windows 2000
+// fails a wait that names a flag it lacks, at once, every time.
+inline constexpr std::uint32_t kWakeForAnything = 0x00FF;
+inline constexpr std::uint32_t kWakeInSystemLoop = 0x0040 | 0x0020 | 0x0010;
+inline constexpr std::uint32_t kWakeForALine = 0x0040 | 0x0020;
 
 // Why SendMessageTimeout gave up on a send.
 enum class SendFailure {

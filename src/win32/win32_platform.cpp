@@ -71,8 +71,8 @@ double Win32Platform::monotonic() {
   return double(now.QuadPart) / ticksPerSecond_;
 }
 
-void Win32Platform::processPendingEvents() {
-  MessageRules::Serve();
+bool Win32Platform::processPendingEvents() {
+  return MessageRules::Serve();
 }
 
 void Win32Platform::sleepUntilEvent(double deadline) {

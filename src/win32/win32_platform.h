@@ -17,7 +17,7 @@ class Win32Platform final : public ui::Platform {
   std::unique_ptr<ui::FormPeer> createPeer(ui::Form& form) override;
   float timeOfDay() override;
   double monotonic() override;
-  void processPendingEvents() override;
+  bool processPendingEvents() override;
   void sleepUntilEvent(double deadline) override;
   std::unique_ptr<ui::DesktopWatch> watchDesktop(zoble::Hwnd window) override;
   void runEventLoop() override;

@@ -38,13 +38,14 @@ class HeadlessPlatform final : public ui::Platform {
   }
   float timeOfDay() override { return float(std::fmod(timeOfDayAtStart_ + now_, 86400.0)); }
   double monotonic() override { return now_; }
-  void processPendingEvents() override {
+  bool processPendingEvents() override {
     while (!queue_.empty() && queue_.begin()->first <= now_) {
       auto event = std::move(queue_.begin()->second);
       queue_.erase(queue_.begin());
       idleSleeps_ = 0;
       event();
     }
+    return true;
   }
   void sleepUntilEvent(double deadline) override {
     const double wake = queue_.empty() ? deadline : std::min(deadline, queue_.begin()->first);

@@ -154,9 +154,18 @@ int main() {
   // serves a message still being sent).
   std::printf("dispatched=%d ticks=%d sent=%d wakes=%d ", inputDispatched, ticks, sent, wakes);
   const bool click = Queued(WM_LBUTTONDOWN), key = Queued(WM_KEYDOWN);
-  std::printf("queued=%d click=%d key=%d\n", queued, click, key);
+  std::printf("queued=%d click=%d key=%d ", queued, click, key);
   WaitForSingleObject(sender, 5000);
   CloseHandle(sender);
   DestroyWindow(window);
+
+  // A wait the system refuses (here: the handle is closed) sleeps all the
+  // same, as one whose wake mask Windows 2000 lacks must.
+  const HANDLE closed = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  CloseHandle(closed);
+  int refusedWakes = 0;
+  for (const DWORD until = GetTickCount() + 300; LONG(until - GetTickCount()) > 0; ++refusedWakes)
+    win32::MessageRules::Sleep(100, closed);
+  std::printf("refused_wakes=%d\n", refusedWakes);
   return 0;
 }

@@ -20,10 +20,18 @@ void CALLBACK ReadyTimer(HWND, UINT, UINT_PTR id, DWORD) {
     PostQuitMessage(0);
 }
 
-// The client stops reading its messages for a while, as a busy one does.
+// The client stops reading its messages for a while, as a busy one does. The
+// first message sent to it meanwhile is told (SEND_WAITS), not taken: its
+// sender waits on the hang from then on.
 void Hang() {
   g.log.event("-", "HANG", {}, g.options.hangMs);
-  Sleep(g.options.hangMs);
+  const DWORD started = GetTickCount();
+  if (MsgWaitForMultipleObjects(0, nullptr, FALSE, g.options.hangMs, QS_SENDMESSAGE) ==
+      WAIT_OBJECT_0) {
+    g.log.event("-", "SEND_WAITS");
+    const DWORD spent = GetTickCount() - started;
+    Sleep(spent < g.options.hangMs ? g.options.hangMs - spent : 0);
+  }
   g.log.event("-", "AWAKE");
 }
 

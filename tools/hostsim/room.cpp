@@ -13,13 +13,6 @@ static void EnterLine(Room& room) {
   if (line.empty())
     return;
   const HWND target = room.transcript ? room.transcript : room.entry;
-  // Read off the clock zoble's pauses end on, as the line comes: a counter
-  // summed from the start need not keep step with it.
-  g.log.event(Find(target)->name, "LINE", line, 0, Recorder::TimeOfDayMs());
-  ++g.linesEntered;
-  const auto& hangs = g.options.hangAfterLines;
-  if (g.options.hangMs && std::find(hangs.begin(), hangs.end(), g.linesEntered) != hangs.end())
-    PostMessageA(g.frame, kHangMessage, 0, 0);
   if (room.transcript) {
     std::string all = WindowText(room.transcript);
     all += all.empty() ? "" : "\r\n";
@@ -27,6 +20,14 @@ static void EnterLine(Room& room) {
     SetWindowTextA(room.transcript, all.c_str());
   }
   SetWindowTextA(room.entry, "");
+  // Told last, as the Enter is answered: the sender's next step comes after
+  // the record. Read off the clock zoble's pauses end on, as the line comes:
+  // a counter summed from the start need not keep step with it.
+  g.log.event(Find(target)->name, "LINE", line, 0, Recorder::TimeOfDayMs());
+  ++g.linesEntered;
+  const auto& hangs = g.options.hangAfterLines;
+  if (g.options.hangMs && std::find(hangs.begin(), hangs.end(), g.linesEntered) != hangs.end())
+    PostMessageA(g.frame, kHangMessage, 0, 0);
 }
 
 LRESULT CALLBACK RichProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

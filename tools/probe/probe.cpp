@@ -3,12 +3,20 @@
 //
 //   probe settext HEX     sets the reason box to the UTF-8 text HEX, as a
 //                         message (for texts too long or too foreign to type)
-//   probe close           posts WM_CLOSE to the main window, as the taskbar's
-//                         Close does (it works on a hidden window too)
-//   probe move-close      sends the main window WM_SYSCOMMAND SC_MOVE from a
-//                         thread of its own (the keyboard move runs until a
-//                         key ends it), then 0.3 s later WM_CLOSE; waits up
-//                         to 60 s for each answer
+//   probe panel STEP...   what another program does to the main window, in
+//                         order; each send waits up to 60 s for its answer:
+//                           tick  posts a tick of Timer1 (WM_TIMER 1)
+//                           quit  posts WM_QUIT to the window's thread
+//                           move  sends WM_SYSCOMMAND SC_MOVE from a thread
+//                                 of its own (the keyboard move runs until a
+//                                 key ends it; its answer is awaited last),
+//                                 and lets it start for 0.3 s
+//                           X,Y   sends a click: WM_LBUTTONDOWN and
+//                                 WM_LBUTTONUP at that point of the window
+//                           escape posts the Escape key that ends a move
+//                           close sends WM_CLOSE, as the taskbar's Close
+//                                 comes to a window
+//                           cue   waits for a line on standard input
 //   probe front           prints the class and the title of the foreground
 //                         window: "CLASS<TAB>TITLE"
 //   probe flicker COUNT   moves the focus COUNT times between two windows of
@@ -117,31 +125,57 @@ int Watch(double seconds) {
   return 0;
 }
 
-int SendClose() {
+bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   DWORD_PTR result = 0;
-  const HWND main = MainWindow();
-  return main && SendMessageTimeoutW(main, WM_CLOSE, 0, 0, SMTO_NORMAL, 60000, &result) ? 0 : 1;
+  return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 60000, &result) != 0;
 }
 
 DWORD WINAPI SendMove(LPVOID window) {
-  DWORD_PTR result = 0;
-  return SendMessageTimeoutW(HWND(window), WM_SYSCOMMAND, SC_MOVE, 0, SMTO_NORMAL, 60000, &result)
-             ? 0
-             : 1;
+  return Send(HWND(window), WM_SYSCOMMAND, SC_MOVE, 0) ? 0 : 1;
 }
 
-int MoveThenClose() {
+bool AwaitCue() {
+  char line[64];
+  DWORD read = 0;
+  return ReadFile(GetStdHandle(STD_INPUT_HANDLE), line, sizeof line, &read, nullptr) && read > 0;
+}
+
+int Panel(int count, wchar_t** steps) {
   const HWND main = MainWindow();
-  const HANDLE mover = main ? CreateThread(nullptr, 0, &SendMove, main, 0, nullptr) : nullptr;
-  if (!mover)
+  if (!main)
     return 1;
-  Sleep(300);
-  const int closed = SendClose();
-  DWORD moved = 1;
-  WaitForSingleObject(mover, 60000);
-  GetExitCodeThread(mover, &moved);
-  CloseHandle(mover);
-  return closed || moved ? 1 : 0;
+  HANDLE mover = nullptr;
+  bool ok = true;
+  for (int i = 0; i < count && ok; ++i) {
+    const std::wstring step = steps[i];
+    int x = 0, y = 0;
+    if (step == L"tick") {
+      ok = PostMessageW(main, WM_TIMER, 1, 0);
+    } else if (step == L"escape") {
+      ok = PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 0);
+    } else if (step == L"quit") {
+      ok = PostThreadMessageW(GetWindowThreadProcessId(main, nullptr), WM_QUIT, 0, 0);
+    } else if (step == L"move" && !mover) {
+      mover = CreateThread(nullptr, 0, &SendMove, main, 0, nullptr);
+      ok = mover != nullptr;
+      Sleep(300);
+    } else if (std::swscanf(step.c_str(), L"%d,%d", &x, &y) == 2) {
+      ok = Send(main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y)) &&
+           Send(main, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    } else if (step == L"close") {
+      ok = Send(main, WM_CLOSE, 0, 0);
+    } else {
+      ok = step == L"cue" && AwaitCue();
+    }
+  }
+  if (mover) {
+    DWORD moved = 1;
+    WaitForSingleObject(mover, 60000);
+    GetExitCodeThread(mover, &moved);
+    CloseHandle(mover);
+    ok = ok && moved == 0;
+  }
+  return ok ? 0 : 1;
 }
 
 int Front() {
@@ -240,10 +274,8 @@ int Usage(const wchar_t* title) {
 int wmain(int argc, wchar_t** argv) {
   if (argc == 3 && std::wcscmp(argv[1], L"settext") == 0)
     return SetReason(argv[2]);
-  if (argc == 2 && std::wcscmp(argv[1], L"close") == 0)
-    return MainWindow() && PostMessageW(MainWindow(), WM_CLOSE, 0, 0) ? 0 : 1;
-  if (argc == 2 && std::wcscmp(argv[1], L"move-close") == 0)
-    return MoveThenClose();
+  if (argc >= 3 && std::wcscmp(argv[1], L"panel") == 0)
+    return Panel(argc - 2, argv + 2);
   if (argc == 2 && std::wcscmp(argv[1], L"front") == 0)
     return Front();
   if (argc == 3 && std::wcscmp(argv[1], L"flicker") == 0)
@@ -255,7 +287,7 @@ int wmain(int argc, wchar_t** argv) {
   if (argc == 3 && std::wcscmp(argv[1], L"usage") == 0)
     return Usage(argv[2]);
   fwprintf(stderr,
-           L"usage: probe settext HEX | probe close | probe move-close | probe "
+           L"usage: probe settext HEX | probe panel STEP... | probe "
            L"front | probe flicker COUNT | probe watch SECONDS | "
            L"probe window CLASS TITLE | probe usage TITLE\n");
   return 2;

@@ -170,6 +170,11 @@ class Program:
             self.sleep_until_ended(timeout)
         return self.popen.wait()
 
+    def cue(self) -> None:
+        """A line on its standard input, which `probe panel ... cue` waits for."""
+        self.popen.stdin.write(b"go\n")
+        self.popen.stdin.flush()
+
     def output(self, timeout: float = 60) -> str:
         """Everything it printed, once it has ended with code 0."""
         code = self.wait_exit(timeout)
@@ -337,9 +342,11 @@ class Session:
     def __exit__(self, *exc) -> None:
         self.close()
 
-    def start(self, program: str | Path, *args: str, stdout: bool = False) -> Program:
-        """`wine program args...`; paths among args must be Windows paths."""
-        return self._start(Program, program, args, stdout)
+    def start(self, program: str | Path, *args: str, stdout: bool = False,
+              stdin: bool = False) -> Program:
+        """`wine program args...`; paths among args must be Windows paths.
+        With `stdin`, its standard input is a pipe (Program.cue)."""
+        return self._start(Program, program, args, stdout, stdin)
 
     def hostsim(self, *args: str) -> HostSim:
         """The stand-in client, once its windows are built and drawn."""
@@ -347,15 +354,16 @@ class Session:
         sim.wait_for("READY", 60)
         return sim
 
-    def probe(self, *args: str, stdout: bool = True) -> Program:
-        return self.start(self.build_dir / "probe.exe", *args, stdout=stdout)
+    def probe(self, *args: str, stdin: bool = False) -> Program:
+        return self.start(self.build_dir / "probe.exe", *args, stdout=True, stdin=stdin)
 
-    def _start(self, kind, program, args, stdout: bool):
+    def _start(self, kind, program, args, stdout: bool, stdin: bool = False):
         name = Path(program).name
         errors = self.dir / f"{len(self.programs)}-{name}.stderr"
         with open(errors, "wb") as to:
-            popen = subprocess.Popen(self.wine.command(program, *args), env=self.env,
-                                     cwd=self.dir, stdin=subprocess.DEVNULL, stderr=to,
+            popen = subprocess.Popen(self.wine.command(program, *args), env=self.env, cwd=self.dir,
+                                     stdin=subprocess.PIPE if stdin else subprocess.DEVNULL,
+                                     stderr=to,
                                      stdout=subprocess.PIPE if stdout else subprocess.DEVNULL)
         process = kind(popen, name, errors)
         self.programs.append(process)
@@ -429,8 +437,9 @@ class Session:
             for program in self.programs:
                 if isinstance(program, HostSim):
                     program._reader.join(10)
-                if program.popen.stdout:
-                    program.popen.stdout.close()
+                for pipe in (program.popen.stdin, program.popen.stdout):
+                    if pipe:
+                        pipe.close()
         finally:
             if self.xvfb:
                 self.xvfb.send_signal(signal.SIGTERM)
