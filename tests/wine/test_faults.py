@@ -1,7 +1,8 @@
 """zoble.exe where the real system differs from the headless one: reasons the
 code page lacks, and a client that stalls or hangs while a person clicks and
 types. Nothing may be lost, torn or changed, and zoble answers the system
-throughout. A move and a close that another program sends. And the rules
+throughout. What another program sends or posts to the panel: inside a
+stalled line, inside a reminder inside a system loop, a quit. And the rules
 of the system's loops that Wine's own loops hide from zoble.exe, held by
 programs of their own."""
 
@@ -157,7 +158,8 @@ def test_a_quit_posted_by_another_program_ends_zoble_at_once(zoble):
 def test_system_loops_and_a_pause_inside_one(session):
     # The text box's own menu and a move another program asks for are system
     # loops. A click and Enter queued before a half-second pause inside one
-    # are still queued after it; the pause woke for ticks and sends only.
+    # are still queued after it; the pause woke for ticks and sends only. A
+    # wait the system refuses sleeps all the same.
     seen = fields(session.start(session.build_dir / "system_loops.exe", stdout=True).output())
     assert (seen["menu"], seen["move"]) == (1, 1), "1: as in a system loop; -1: no tick inside"
     assert seen["queued"] == 1, "the input never reached the queue"

@@ -170,11 +170,11 @@ def test_a_reminder_inside_the_about_box(zoble, golden):
 
 
 def test_close_from_outside_with_the_menu_open(zoble):
-    # The taskbar's Close, a WM_CLOSE posted from outside, while the options
-    # menu runs its own loop on the window that the close unloads.
+    # The taskbar's Close, a WM_CLOSE from outside, while the options menu
+    # runs its own loop on the window that the close unloads.
     z = zoble()
     z.open()
     z.click(OPTIONS)
     z.session.window(None, z.process)
-    z.session.probe("close").output()
+    z.session.probe("panel", "close").output()
     z.ends_with_farewell(2)
