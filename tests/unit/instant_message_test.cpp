@@ -56,8 +56,9 @@ TEST(InstantMessage, ClicksTheNinthIconWalkingOnFromTheFirstAfterTheLast) {
 }
 
 TEST(InstantMessage, ActsOnAWindowOnceItHasLookedTheSameForAFifthOfASecond) {
-  // The client adds the icons one by one, 0.05 s apart: the ninth at 0.7.
-  Program whole, building;
+  // The client adds the icons one by one, 0.05 s apart: the ninth at 0.7;
+  // or the entry last, at 0.8, long after the icons.
+  Program whole, building, entryLast;
   whole.answerInstantMessages(9, "dialog button");
   building.answerInstantMessages(1, "dialog button");
   for (int i = 2; i <= 9; ++i) {
@@ -65,6 +66,10 @@ TEST(InstantMessage, ActsOnAWindowOnceItHasLookedTheSameForAFifthOfASecond) {
       building.desktop.add(building.im.window, "_AOL_Icon", "", "im1.icon" + std::to_string(i));
     });
   }
+  entryLast.answerInstantMessages(9, "no entry");
+  entryLast.platform.at(0.8, [&entryLast] {
+    entryLast.desktop.add(entryLast.im.window, "RICHCNTL", "", "im1.entry");
+  });
   // Opened at 0.3, whole at once or with its ninth icon at 0.7; the dialog
   // comes 0.2 s after the click.
   EXPECT_TRUE(Follows(ImOff(whole),
@@ -73,6 +78,9 @@ TEST(InstantMessage, ActsOnAWindowOnceItHasLookedTheSameForAFifthOfASecond) {
                                           "button post keyup 32", "im1 post close"}));
   EXPECT_TRUE(Follows(ImOff(building),
                       kKeyword + Sequence{"@0.9 im1.entry settext \"=)\"", "im1.icon9 lbuttondown",
+                                          "im1.icon9 lbuttonup"}));
+  EXPECT_TRUE(Follows(ImOff(entryLast),
+                      kKeyword + Sequence{"@1 im1.entry settext \"=)\"", "im1.icon9 lbuttondown",
                                           "im1.icon9 lbuttonup"}));
 }
 
