@@ -30,9 +30,9 @@ TEST(MainWindow, PostsItsSequencesAsHandlersInterleave) {
   };
   const Case cases[] = {
       // The reason is read after the second pause: an edit made meanwhile
-      // counts, as typed.
-      {"0.75 Label3; 1.25 =brb; 2.25 =brb <b>&</b> food",
-       {"SignatureLine", "IdleOnLine", "ReasonLine(brb <b>&</b> food)"},
+      // counts, as typed, blanks and markup alike.
+      {"0.75 Label3; 1.25 =brb; 2.25 =  brb <b>&</b> food ",
+       {"SignatureLine", "IdleOnLine", "ReasonLine(  brb <b>&</b> food )"},
        true},
       {"0.75 =; 0.75 Label3", {"SignatureLine", "IdleOnLine", "ReasonLine()"}, true},
       // A start inside a start's pause.
