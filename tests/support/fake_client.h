@@ -42,12 +42,14 @@ class FakeClient {
     return {room, entry};
   }
 
-  // The instant-message window, in front of the other inner windows.
-  ImWindow addImWindow(int icons) {
+  // The instant-message window, in front of the other inner windows, with
+  // its entry or not.
+  ImWindow addImWindow(int icons, bool entry = true) {
     const std::string name = "im" + std::to_string(++ims_);
     ImWindow im{d_.add(area, "AOL Child", "Send Instant Message", name), {}};
     d_.bringToFront(im.window);
-    d_.add(im.window, "RICHCNTL", "", name + ".entry");
+    if (entry)
+      d_.add(im.window, "RICHCNTL", "", name + ".entry");
     for (int i = 1; i <= icons; ++i)
       im.icons.push_back(d_.add(im.window, "_AOL_Icon", "", name + ".icon" + std::to_string(i)));
     return im;

@@ -66,13 +66,14 @@ struct Program {
   // keyword box, behind the room, with `icons` icons; 0.2 s after a click on
   // one of them, the window is "gone", a "new" one opens, a "dialog" comes,
   // with a "button" or not, as `answer` says; or its entry takes nothing
-  // ("unread"). `clicked` runs as the click arrives.
+  // ("unread") or is not there ("no entry"). `clicked` runs as the click
+  // arrives.
   void answerInstantMessages(int icons, std::string answer) {
     desktop.onReceive(client.keywordBox, [=, this](const std::string& what) {
       if (what != "char 13")
         return;
       platform.at(platform.now() + 0.3, [=, this] {
-        im = client.addImWindow(icons);
+        im = client.addImWindow(icons, answer != "no entry");
         desktop.bringToFront(room.window);
         if (answer == "unread")
           desktop.setAnswer(desktop.findWindowEx(im.window, {}, "RICHCNTL", {}), Delivery::kFailed);

@@ -56,24 +56,28 @@ TEST(InstantMessage, ClicksTheNinthIconWalkingOnFromTheFirstAfterTheLast) {
 }
 
 TEST(InstantMessage, ActsOnAWindowOnceItHasLookedTheSameForAFifthOfASecond) {
-  // The client adds the icons one by one, 0.05 s apart: the ninth at 0.7.
-  Program whole, building;
+  // The window opens at 0.3, whole; or the client adds its icons one by one,
+  // 0.05 s apart, the ninth at 0.7; or it adds the entry last, at 0.8, long
+  // after the icons.
+  Program whole, building, entryLast;
   whole.answerInstantMessages(9, "dialog button");
   building.answerInstantMessages(1, "dialog button");
-  for (int i = 2; i <= 9; ++i) {
-    building.platform.at(0.25 + 0.05 * i, [&building, i] {
-      building.desktop.add(building.im.window, "_AOL_Icon", "", "im1.icon" + std::to_string(i));
-    });
-  }
-  // Opened at 0.3, whole at once or with its ninth icon at 0.7; the dialog
-  // comes 0.2 s after the click.
+  entryLast.answerInstantMessages(9, "no entry");
+  const auto later = [](Program& p, double at, const char* cls, std::string name) {
+    p.platform.at(at, [&p, cls, name] { p.desktop.add(p.im.window, cls, "", name); });
+  };
+  for (int i = 2; i <= 9; ++i)
+    later(building, 0.25 + 0.05 * i, "_AOL_Icon", "im1.icon" + std::to_string(i));
+  later(entryLast, 0.8, "RICHCNTL", "im1.entry");
+  // The dialog comes 0.2 s after the click.
   EXPECT_TRUE(Follows(ImOff(whole),
                       kKeyword + Sequence{"@0.5 im1.entry settext \"=)\"", "im1.icon9 lbuttondown",
                                           "im1.icon9 lbuttonup", "@0.9 button post keydown 32",
                                           "button post keyup 32", "im1 post close"}));
-  EXPECT_TRUE(Follows(ImOff(building),
-                      kKeyword + Sequence{"@0.9 im1.entry settext \"=)\"", "im1.icon9 lbuttondown",
-                                          "im1.icon9 lbuttonup"}));
+  for (const auto& [p, at] : {std::pair{&building, "@0.9 "}, {&entryLast, "@1 "}})
+    EXPECT_TRUE(
+        Follows(ImOff(*p), kKeyword + Sequence{at + std::string("im1.entry settext \"=)\""),
+                                               "im1.icon9 lbuttondown", "im1.icon9 lbuttonup"}));
 }
 
 TEST(InstantMessage, GivesEachWaitUpAfterFifteenSeconds) {

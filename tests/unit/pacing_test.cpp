@@ -17,7 +17,7 @@ TEST(WaitSeconds, EndsOnTheClocksWholeSecondAfterTheRoundedStart) {
       {100.5, 1, 0.5},
       {101.5, 1, 1.5},    // a half goes to the even second
       {86399.7, 1, 1.3},  // from 86400, which the clock never reads
-      {100.3, 0, 0},
+      {100, 0, 0},        // a whole second: no wait, and nothing pumped
       {100.7, 0, 0.3},
       {100.3, -1, 0},
       // Elapsed time summed back from the deadline can fall a hair short of

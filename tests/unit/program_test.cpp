@@ -22,6 +22,30 @@ std::vector<Call> Said(const Program& p) {
   return p.calls([](const Call& c) { return !c.what.ends_with(" returned"); });
 }
 
+// A window's look, a line a part: its caption, frame and client area, then
+// each control bottom to top with its place and size in twips and its colour
+// (RGB, or a system colour's index).
+std::string Look(const ui::FormDesign& d) {
+  std::string look = d.caption + (d.frame == ui::Frame::kNone ? " borderless " : " sizable ") +
+                     std::to_string(d.clientWidth) + "x" + std::to_string(d.clientHeight) + "\n";
+  const auto add = [&](const std::string& name, const std::string& text, const ui::TwipsRect& r,
+                       const std::string& colour) {
+    look += name + " '" + text + "' " + std::to_string(r.left) + "," + std::to_string(r.top) + " " +
+            std::to_string(r.width) + "x" + std::to_string(r.height) + " " + colour + "\n";
+  };
+  for (const ui::LabelDesign& l : d.labels) {
+    const ui::Rgb c = l.foreColor.value_or(ui::Rgb{});
+    add(l.name, l.caption, l.rect,
+        l.foreColor ? std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b)
+                    : "none");
+  }
+  for (const ui::TextBoxDesign& t : d.textBoxes)
+    add(t.name, t.text, t.rect, "system " + std::to_string(t.backSystemColor));
+  for (const ui::TimerDesign& t : d.timers)
+    look += t.name + " " + std::to_string(t.intervalMs) + (t.enabled ? " ms on\n" : " ms off\n");
+  return look;
+}
+
 TEST(MainWindow, PostsItsSequencesAsHandlersInterleave) {
   struct Case {
     const char* steps;
@@ -30,9 +54,9 @@ TEST(MainWindow, PostsItsSequencesAsHandlersInterleave) {
   };
   const Case cases[] = {
       // The reason is read after the second pause: an edit made meanwhile
-      // counts, as typed.
-      {"0.75 Label3; 1.25 =brb; 2.25 =brb <b>&</b> food",
-       {"SignatureLine", "IdleOnLine", "ReasonLine(brb <b>&</b> food)"},
+      // counts, as typed, blanks and markup alike.
+      {"0.75 Label3; 1.25 =brb; 2.25 =  brb <b>&</b> food ",
+       {"SignatureLine", "IdleOnLine", "ReasonLine(  brb <b>&</b> food )"},
        true},
       {"0.75 =; 0.75 Label3", {"SignatureLine", "IdleOnLine", "ReasonLine()"}, true},
       // A start inside a start's pause.
@@ -169,7 +193,6 @@ INSTANTIATE_TEST_SUITE_P(EveryWay, Ending,
 TEST(OptionsMenu, ItsHolderIsLoadedByTheFirstPopupAndNeverShown) {
   Program p;
   p.start();
-  EXPECT_FALSE(p.set.form3().loaded());
   for (const char* item : {"", "about", "contact", "off", "", "off"}) {
     p.platform.menuChoices.push_back(item);
     p.main.raise(Event::kClick, "Label7");
@@ -208,6 +231,23 @@ TEST(OwnWindows, JoinTheTopmostWindowsAsTheyLoadAndShowAfterTheGreeting) {
   EXPECT_FALSE(p.main.Timer1.enabled()) << "idle mode starts off";
   EXPECT_FALSE(p.set.form2().visible());
   EXPECT_TRUE(p.set.form2().loaded()) << "the splash stays loaded, hidden";
+}
+
+TEST(OwnWindows, LookAsDesignedToTheTwip) {
+  Program p;
+  EXPECT_EQ(Look(p.main.design()) + Look(p.set.form2().design()) + Look(p.set.form3().design()),
+            "Form1 borderless 2175x900\n"
+            "Label1 '        zoble idle' 360,0 1335x255 255,0,0\n"
+            "Label2 '     x' 1800,0 375x255 255,255,0\n"
+            "Label3 '     start' -120,600 615x255 255,0,0\n"
+            "Label4 'stop' 600,600 735x255 255,0,0\n"
+            "Label5 '' 600,0 975x255 none\n"
+            "Label6 'adv' 1200,600 375x255 255,0,0\n"
+            "Label7 'opts' 1680,600 495x255 255,0,0\n"
+            "Text1 'idle reason' 120,240 1935x285 system 9\n"
+            "Timer1 60000 ms off\n"
+            "Form2 borderless 2955x2205\n"  // the splash: no close box, no title bar
+            "Form3 sizable 4680x3195\n");   // the menu holder, never shown
 }
 
 }  // namespace

@@ -41,16 +41,4 @@ TEST(SystemRules, WhatAFailedSendMeans) {
   }
 }
 
-TEST(SystemRules, WhenTheRunningCopyMutexSaysACopyRuns) {
-  // A copy that runs as administrator made the mutex: ours may not open it.
-  struct Case {
-    bool gotHandle;
-    std::uint32_t error;
-    bool runs;
-  };
-  const Case cases[] = {{true, 0, false}, {true, 183, true}, {false, 5, true}, {false, 6, false}};
-  for (const Case& c : cases)
-    EXPECT_EQ(win32::AnotherCopyRuns(c.gotHandle, c.error), c.runs) << c.gotHandle << c.error;
-}
-
 }  // namespace
