@@ -37,7 +37,7 @@ def stalled_start(zoble, ms: int):
     z = zoble("--hang", str(ms), "--hang-after-line", "3")
     z.open()
     z.click(START)
-    z.sim.wait_for("HANG", 20)
+    z.sim.wait_for("HANG")
     return z
 
 
@@ -51,7 +51,7 @@ def test_a_client_hung_40_s(zoble, golden):
     time.sleep(5)
     # The typing waits in zoble's queue until the send in flight is given up.
     z.session.type("x")
-    z.sim.wait_for("AWAKE", 50)
+    z.sim.wait_for("AWAKE", 120)
     answered = fields(watch.output())
     z.click(STOP)
     z.sim.wait_lines(5)
@@ -68,9 +68,10 @@ def test_a_client_hung_40_s(zoble, golden):
             and r.text in (g.IdleOnLine, g.reason(b"xidle reason"))] == []
     assert_answered_throughout(answered, 40)
     # The typing reached the box once zoble gave the line up: 30 s after the
-    # send began, which was 0.5 to 1.5 s (the start's pause) after the hang.
+    # send began, which was 0.5 to 1.5 s (the start's pause) after the hang,
+    # less the watch's own start, which a busy machine makes slower.
     given_up = watch_from - hung_at + answered["changed_ms"] / 1000
-    assert 30 < given_up < 34, answered
+    assert 25 < given_up < 38, answered
     assert_entries_whole(g, records)
 
 
@@ -80,13 +81,13 @@ def test_a_move_then_a_close_sent_while_idle(zoble, golden):
     z = zoble()
     z.open()
     other = z.session.probe("panel", "move", "close")
-    time.sleep(0.7)  # the move runs, and the close has been sent
+    z.sim.wait_lines(4)  # the farewell, from inside the move
     used = processor_seconds(z.process.pid)
     time.sleep(2)
     used = processor_seconds(z.process.pid) - used
     assert used <= 0.4, f"zoble took {used:.2f} s of processor in 2 s while the move ran"
     z.session.key("Escape")
-    other.output(15)
+    other.output(60)
     z.ends_with_farewell(2)
 
 
@@ -105,7 +106,7 @@ def test_what_another_program_sends_inside_a_stalled_line_runs_after_it(zoble, g
     z.click(START)
     z.sim.wait_lines(5)
     z.click(START)
-    z.sim.wait_for("SEND_WAITS", 20)
+    z.sim.wait_for("SEND_WAITS")
     z.session.probe("panel", "move", "tick", "%d,%d" % ADVERT, "close", "escape").output(60)
     assert z.process.wait_exit(60) == 0
     z.session.stop(z.sim)
@@ -136,7 +137,7 @@ def test_a_close_inside_a_reminder_inside_a_system_loop(loop, zoble, golden):
     z.sim.wait_lines(6)  # the reminder's first line: its pause has begun
     other.cue()
     other.output(30)
-    assert z.process.wait_exit(10) == 0
+    assert z.process.wait_exit(30) == 0
     assert z.sim.lines() == g.greeting + [g.SignatureLine, g.IdleOnLine, g.reason(b"idle reason"),
                                           g.SignatureLine] + g.greeting
 
@@ -147,7 +148,7 @@ def test_a_quit_posted_by_another_program_ends_zoble_at_once(zoble):
     z = zoble("--im-delay", "20000")
     z.open()
     z.choose("ims off")
-    z.sim.wait_for("KEYWORD", 10)
+    z.sim.wait_for("KEYWORD")
     z.session.probe("panel", "quit").output()
     assert z.process.wait_exit(8) == 0
     z.session.stop(z.sim)
@@ -170,11 +171,12 @@ def test_system_loops_and_a_pause_inside_one(session):
 
 
 def wakes(pid: int) -> int:
-    """How often the threads of a process have been switched out so far."""
+    """How often the threads of a process have gone to sleep so far: each of
+    its waits once. Not the switches the scheduler forces, which the load moves."""
     count = 0
     for status in Path(f"/proc/{pid}/task").glob("*/status"):
         for line in status.read_text().splitlines():
-            if line.split(":")[0] in ("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches"):
+            if line.startswith("voluntary_ctxt_switches:"):
                 count += int(line.split()[1])
     return count
 
@@ -186,12 +188,12 @@ def test_the_instant_message_wait_sleeps_through_focus_moves(zoble):
     z = zoble("--im-delay", "2000", "--flicker-focus", "2000")
     z.open()
     z.choose("ims off")
-    z.sim.wait_for("KEYWORD", 10)
+    z.sim.wait_for("KEYWORD")
     before = wakes(z.process.pid)
-    z.session.probe("flicker", "2000").output()
-    z.sim.wait_for("IM_OPEN", 30)
+    z.session.probe("flicker", "2000").output(120)
+    z.sim.wait_for("IM_OPEN", 120)
     woke = wakes(z.process.pid) - before
-    z.sim.wait_for("IM_CLOSED", 10)
+    z.sim.wait_for("IM_CLOSED", 60)
     # Waking for either made about 16,000 here; a look a second and the
     # client's window coming make about 300.
     assert woke < 1500

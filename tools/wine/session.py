@@ -215,7 +215,7 @@ class HostSim(Program):
                 self.ended = True
                 self._changed.notify_all()
 
-    def wait_for(self, event: str, timeout: float = 10, text: bytes | None = None,
+    def wait_for(self, event: str, timeout: float = 60, text: bytes | None = None,
                  suffix: bytes = b"") -> Record:
         """The first record after the last one returned with this event (and
         this text, or ending so), sleeping until it comes or `timeout` passes."""
@@ -245,7 +245,7 @@ class HostSim(Program):
         with self._changed:
             return [r.text for r in self.records if r.event == "LINE"]
 
-    def wait_lines(self, count: int, timeout: float = 20) -> list[bytes]:
+    def wait_lines(self, count: int, timeout: float = 60) -> list[bytes]:
         """The room's lines once it has `count` of them."""
         with self._changed:
             if not self._changed.wait_for(lambda: len(self.lines()) >= count or self.ended,
@@ -253,7 +253,7 @@ class HostSim(Program):
                 self._fail(f"{len(self.lines())} lines, not {count}")
             return self.lines()
 
-    def read_to_end(self, timeout: float = 10) -> list[Record]:
+    def read_to_end(self, timeout: float = 60) -> list[Record]:
         with self._changed:
             if not self._changed.wait_for(lambda: self.ended, timeout):
                 self._fail("hostsim's records still open")
