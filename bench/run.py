@@ -81,6 +81,17 @@ def anon_kib(pid: int) -> int:
         return int(re.search(r"RssAnon:\s+(\d+)", f.read()).group(1))
 
 
+def sleeps(pid: int) -> int:
+    """How often the process's threads have gone to sleep so far: each of its
+    waits once (voluntary switches; not those the scheduler forces)."""
+    count = 0
+    for status in Path(f"/proc/{pid}/task").glob("*/status"):
+        for line in status.read_text().splitlines():
+            if line.startswith("voluntary_ctxt_switches:"):
+                count += int(line.split()[1])
+    return count
+
+
 def wait_rusage(process: WinProcess, timeout: float) -> float:
     """Sleeps until the program ends; its whole processor seconds."""
     process.sleep_until_ended(timeout)
@@ -351,6 +362,23 @@ def faults(session: Session, z: Program, report: Report) -> None:
     clicked = timed_click(session, *z.point(ADVERT))
     first = lines_after(sim, 3)[0] - clicked
     report.add("adv clicked while an instant message waits: first line", ms(first))
+    session.stop(sim)
+
+    # While zoble waits for the instant-message window, the focus moves 2000
+    # times in the client, and in another program that also makes and
+    # destroys windows: zoble should look again when the client's windows
+    # come or go, not at each.
+    sim = session.hostsim("--rooms", "Lobby", "--at", "330,40", "--im-delay", "2000",
+                          "--flicker-focus", "2000")
+    choose(session, z.process, z.window, "ims off")
+    sim.wait_for("KEYWORD", 30)
+    before = sleeps(z.process.pid)
+    session.probe("flicker", "2000").output(120)
+    sim.wait_for("IM_OPEN", 120)
+    report.add("wakes in the instant-message wait, 2,000 focus moves here and elsewhere",
+               str(sleeps(z.process.pid) - before), "",
+               "a look a second and the window's coming: ~300; a wake for each: ~16,000")
+    sim.wait_for("IM_CLOSED", 60)
     session.stop(sim)
 
 

@@ -8,7 +8,7 @@ from dataclasses import replace
 
 import pytest
 
-from panel import ADVERT, CLOSE, DRAG_STRIP, OPTIONS, REASON_BOX, START, STOP
+from panel import ADVERT, CLOSE, DRAG_STRIP, REASON_BOX, START, STOP
 from zoble_ui import assert_entries_whole, line_records
 
 WS_OVERLAPPEDWINDOW, WS_POPUP = 0x00CF0000, 0x80000000
@@ -166,14 +166,3 @@ def test_a_reminder_inside_the_about_box(zoble, golden):
         g.SignatureLine, g.IdleOffLine] + g.greeting
     # A minute after the start's last line, or a little more on a busy machine.
     assert 59500 < lines[5].ms - lines[4].ms < 65000, lines[5]
-
-
-def test_close_from_outside_with_the_menu_open(zoble):
-    # The taskbar's Close, a WM_CLOSE from outside, while the options menu
-    # runs its own loop on the window that the close unloads.
-    z = zoble()
-    z.open()
-    z.click(OPTIONS)
-    z.session.window(None, z.process)
-    z.session.probe("panel", "close").output()
-    z.ends_with_farewell(2)
