@@ -6,10 +6,8 @@ from __future__ import annotations
 
 from dataclasses import replace
 
-import pytest
-
-from panel import ADVERT, CLOSE, DRAG_STRIP, REASON_BOX, START, STOP
-from zoble_ui import assert_entries_whole, line_records
+from panel import ADVERT, DRAG_STRIP, START, STOP
+from zoble_ui import assert_entries_whole
 
 WS_OVERLAPPEDWINDOW, WS_POPUP = 0x00CF0000, 0x80000000
 WS_CAPTION, WS_SYSMENU, WS_THICKFRAME = 0x00C00000, 0x00080000, 0x00040000
@@ -127,42 +125,3 @@ def test_a_second_copy_ends_and_brings_the_first_forward(zoble):
     assert styles["style"] & (WS_CAPTION | WS_SYSMENU | WS_THICKFRAME) == 0
     z.open()
     second_copy("Form1")
-
-
-@pytest.mark.long
-def test_a_reminder_inside_the_about_box(zoble, golden):
-    # The box's own loop runs the reminder's tick; its pauses leave the box's
-    # keys to it: Enter pressed as the reminder runs closes the box. The
-    # reminder is on time, with the reason typed since the start. While the
-    # box is open, the panel waits for it.
-    g = golden
-    z = zoble()
-    z.open()
-    z.click(START)
-    z.sim.wait_lines(5)
-    z.click(REASON_BOX)
-    z.session.key("End", "shift+Home")
-    z.session.type("back at two")
-    z.choose("about")
-    z.session.window("zoble")
-    z.click(ADVERT)
-    z.shot("about")
-    _, box = z.describe("#32770", "zoble")
-    # One button, OK, and no icon.
-    assert [t for c, t, f in box if c == "Button" and f["visible"]] == ["OK"]
-    assert [f for _, _, f in box if f["icon"]] == []
-    z.sim.wait_lines(6, timeout=120)  # the reminder's first line
-    z.session.key("Return")
-    z.sim.wait_lines(8)
-    z.session.probe("gone", "#32770", "zoble").output()
-    z.click(STOP)
-    z.sim.wait_lines(10)
-    z.click(CLOSE)
-    z.ends_with_farewell(10)
-    lines = line_records(z.sim)
-    assert [r.text for r in lines] == g.greeting + [
-        g.SignatureLine, g.IdleOnLine, g.reason(b"idle reason"),
-        g.SignatureLine, g.IdleOnLine, g.reason(b"back at two"),
-        g.SignatureLine, g.IdleOffLine] + g.greeting
-    # A minute after the start's last line, or a little more on a busy machine.
-    assert 59500 < lines[5].ms - lines[4].ms < 65000, lines[5]

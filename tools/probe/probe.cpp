@@ -17,9 +17,6 @@
 //                           close sends WM_CLOSE, as the taskbar's Close
 //                                 comes to a window
 //                           cue   waits for a line on standard input
-//   probe gone CLASS TITLE
-//                         waits up to 30 s for that top-level window to go
-//                         (a box to close), watching its program's windows
 //   probe front           prints the class and the title of the foreground
 //                         window: "CLASS<TAB>TITLE"
 //   probe flicker COUNT   moves the focus COUNT times between two windows of
@@ -181,29 +178,6 @@ int Panel(int count, wchar_t** steps) {
   return ok ? 0 : 1;
 }
 
-void CALLBACK Ignore(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {}
-
-int Gone(const wchar_t* cls, const wchar_t* title) {
-  const HWND window = FindWindowW(cls, title);
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  // Each event of its program's windows wakes the wait; the window is looked
-  // at again then.
-  const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_DESTROY, EVENT_OBJECT_HIDE, nullptr,
-                                             &Ignore, process, 0, WINEVENT_OUTOFCONTEXT);
-  const ULONGLONG end = GetTickCount64() + 30000;
-  const auto there = [window] { return IsWindow(window) && IsWindowVisible(window); };
-  for (ULONGLONG now = GetTickCount64(); there() && now < end; now = GetTickCount64()) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(end - now), QS_ALLINPUT);
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
-      DispatchMessageW(&m);
-  }
-  if (hook)
-    UnhookWinEvent(hook);
-  return there() ? 1 : 0;
-}
-
 int Front() {
   wchar_t cls[64] = L"", title[64] = L"";
   const HWND front = GetForegroundWindow();
@@ -302,8 +276,6 @@ int wmain(int argc, wchar_t** argv) {
     return SetReason(argv[2]);
   if (argc >= 3 && std::wcscmp(argv[1], L"panel") == 0)
     return Panel(argc - 2, argv + 2);
-  if (argc == 4 && std::wcscmp(argv[1], L"gone") == 0)
-    return Gone(argv[2], argv[3]);
   if (argc == 2 && std::wcscmp(argv[1], L"front") == 0)
     return Front();
   if (argc == 3 && std::wcscmp(argv[1], L"flicker") == 0)
@@ -315,7 +287,7 @@ int wmain(int argc, wchar_t** argv) {
   if (argc == 3 && std::wcscmp(argv[1], L"usage") == 0)
     return Usage(argv[2]);
   fwprintf(stderr,
-           L"usage: probe settext HEX | probe panel STEP... | probe gone CLASS TITLE | "
+           L"usage: probe settext HEX | probe panel STEP... | "
            L"probe front | probe flicker COUNT | probe watch SECONDS | "
            L"probe window CLASS TITLE | probe usage TITLE\n");
   return 2;
