@@ -4,18 +4,18 @@
 //   probe settext HEX     sets the reason box to the UTF-8 text HEX, as a
 //                         message (for texts too long or too foreign to type)
 //   probe panel STEP...   what another program does to the main window, in
-//                         order; each send waits up to 60 s for its answer:
-//                           tick  posts a tick of Timer1 (WM_TIMER 1)
-//                           quit  posts WM_QUIT to the window's thread
-//                           move  sends WM_SYSCOMMAND SC_MOVE from a thread
-//                                 of its own (the keyboard move runs until a
-//                                 key ends it; its answer is awaited last),
-//                                 and lets it start for 0.3 s
+//                         order. What it sends reaches zoble in that order;
+//                         each send but a tick's and a move's waits up to
+//                         60 s for its answer:
+//                           tick  sends a tick of Timer1 (WM_TIMER 1)
+//                           move  sends WM_SYSCOMMAND SC_MOVE (the keyboard
+//                                 move runs until a key ends it)
 //                           X,Y   sends a click: WM_LBUTTONDOWN and
 //                                 WM_LBUTTONUP at that point of the window
-//                           escape posts the Escape key that ends a move
 //                           close sends WM_CLOSE, as the taskbar's Close
 //                                 comes to a window
+//                           escape posts the Escape key that ends a move
+//                           quit  posts WM_QUIT to the window's thread
 //                           cue   waits for a line on standard input
 //   probe front           prints the class and the title of the foreground
 //                         window: "CLASS<TAB>TITLE"
@@ -130,10 +130,6 @@ bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 60000, &result) != 0;
 }
 
-DWORD WINAPI SendMove(LPVOID window) {
-  return Send(HWND(window), WM_SYSCOMMAND, SC_MOVE, 0) ? 0 : 1;
-}
-
 bool AwaitCue() {
   char line[64];
   DWORD read = 0;
@@ -142,38 +138,29 @@ bool AwaitCue() {
 
 int Panel(int count, wchar_t** steps) {
   const HWND main = MainWindow();
-  if (!main)
-    return 1;
-  HANDLE mover = nullptr;
-  bool ok = true;
+  bool ok = main != nullptr;
   for (int i = 0; i < count && ok; ++i) {
     const std::wstring step = steps[i];
     int x = 0, y = 0;
+    // A tick and a move are sent without waiting (the move runs until its
+    // Escape, the tick's reminder for seconds): what is sent next comes in
+    // behind them all the same.
     if (step == L"tick") {
-      ok = PostMessageW(main, WM_TIMER, 1, 0);
-    } else if (step == L"escape") {
-      ok = PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 0);
-    } else if (step == L"quit") {
-      ok = PostThreadMessageW(GetWindowThreadProcessId(main, nullptr), WM_QUIT, 0, 0);
-    } else if (step == L"move" && !mover) {
-      mover = CreateThread(nullptr, 0, &SendMove, main, 0, nullptr);
-      ok = mover != nullptr;
-      Sleep(300);
+      ok = SendNotifyMessageW(main, WM_TIMER, 1, 0);
+    } else if (step == L"move") {
+      ok = SendNotifyMessageW(main, WM_SYSCOMMAND, SC_MOVE, 0);
     } else if (std::swscanf(step.c_str(), L"%d,%d", &x, &y) == 2) {
       ok = Send(main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y)) &&
            Send(main, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
     } else if (step == L"close") {
       ok = Send(main, WM_CLOSE, 0, 0);
+    } else if (step == L"escape") {
+      ok = PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 0);
+    } else if (step == L"quit") {
+      ok = PostThreadMessageW(GetWindowThreadProcessId(main, nullptr), WM_QUIT, 0, 0);
     } else {
       ok = step == L"cue" && AwaitCue();
     }
-  }
-  if (mover) {
-    DWORD moved = 1;
-    WaitForSingleObject(mover, 60000);
-    GetExitCodeThread(mover, &moved);
-    CloseHandle(mover);
-    ok = ok && moved == 0;
   }
   return ok ? 0 : 1;
 }
