@@ -91,10 +91,12 @@ def test_what_another_program_sends_inside_a_stalled_line_runs_after_it(case, zo
     # ticks, and the close drops what the others had left. In the third, the
     # line stalled is that of a reminder inside the About box's loop, where
     # it ends: a click on "adv", kept meanwhile, starts there before a tick
-    # posted meanwhile, whose reminder comes inside the advert's pause.
+    # posted meanwhile, whose reminder comes inside the advert's pause. A tick
+    # with idle mode off does nothing.
     g = golden
     z = zoble("--hang", "60000", "--hang-after-line", "6", "--hang-until-cue")
     z.open()
+    z.session.probe("panel", "tick").output()
     z.click(START)
     z.sim.wait_lines(5)
     reason = g.reason(b"idle reason")

@@ -44,6 +44,9 @@
 //                         top=T width=W height=H" for each direct child in
 //                         Z order (I: whether it shows an icon; its place on
 //                         the screen), such as a message box's buttons
+//   probe paint           has every shown window of zoble's paint itself
+//                         afresh (its menu and boxes too), and returns once
+//                         they have: the display then shows what they draw
 //   probe ink FONT WIDTH HEIGHT TEXT
 //                         TEXT drawn by the system as zoble's windows and
 //                         the system's own draw it, in a WIDTH by HEIGHT
@@ -291,6 +294,24 @@ int Usage(const wchar_t* title) {
   return 0;
 }
 
+BOOL CALLBACK PaintIfOf(HWND window, LPARAM process) {
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  // Painted now, each WM_PAINT sent to its thread and answered.
+  if (owner == DWORD(process) && IsWindowVisible(window))
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  return TRUE;
+}
+
+int Paint() {
+  DWORD process = 0;
+  if (!GetWindowThreadProcessId(FindWindowW(L"ZobleForm", nullptr), &process))
+    return 1;
+  EnumWindows(PaintIfOf, LPARAM(process));
+  return 0;
+}
+
 // The font and the way of drawing that FONT names (see the usage above).
 bool InkFont(const wchar_t* font, HFONT& made, UINT& format) {
   NONCLIENTMETRICSW metrics{};
@@ -362,11 +383,14 @@ int wmain(int argc, wchar_t** argv) {
     return Describe(argv[2], argv[3]);
   if (argc == 3 && std::wcscmp(argv[1], L"usage") == 0)
     return Usage(argv[2]);
+  if (argc == 2 && std::wcscmp(argv[1], L"paint") == 0)
+    return Paint();
   if (argc == 6 && std::wcscmp(argv[1], L"ink") == 0)
     return Ink(argv[2], _wtoi(argv[3]), _wtoi(argv[4]), argv[5]);
   fwprintf(stderr,
            L"usage: probe settext HEX | probe panel STEP... | "
            L"probe front | probe flicker COUNT | probe watch SECONDS | "
-           L"probe window CLASS TITLE | probe usage TITLE | probe ink FONT WIDTH HEIGHT TEXT\n");
+           L"probe window CLASS TITLE | probe usage TITLE | probe paint | "
+           L"probe ink FONT WIDTH HEIGHT TEXT\n");
   return 2;
 }

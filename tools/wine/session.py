@@ -1,11 +1,13 @@
 """Wine sessions for the tests, the demo and the bench: an X display and a
 Wine prefix of their own, Windows programs started in them, hostsim's records
-as they arrive, real input, screenshots, and a close that ends exactly what
-was started, each by its process id.
+as they arrive, real input, screenshots and the display's pixels, a display
+of any dpi, and a close that ends exactly what was started, each by its
+process id.
 
 Every wait sleeps until its event or its deadline: a pidfd for a program's
 end, a condition that hostsim's reader thread signals, xdotool's --sync for a
-window, subprocess time-outs for everything else.
+window, xprop's spy for a window's end, subprocess time-outs for everything
+else.
 """
 
 from __future__ import annotations
