@@ -6,49 +6,40 @@ nothing here."""
 
 from __future__ import annotations
 
-import struct
 from collections import Counter
 from pathlib import Path
 
 import pytest
 
 from panel import BOXES, LOOKS_BY_NAME, MAIN, MENU_ITEMS, OPTIONS, menu_item
-from session import Picture
+from session import Picture, run
 
 RESOURCES = Path(__file__).resolve().parents[2] / "resources"
 PICTURES = {"Form1": "main.bmp", "Form2": "splash.bmp"}
-Points = set[tuple[int, int]]
 
 
 def bitmap(name: str) -> Picture:
-    """A picture's file: a BMP of 24 bits a pixel, bottom row first, BGR."""
-    data = (RESOURCES / name).read_bytes()
-    offset, _, width, height, _, bits = struct.unpack_from("<IIiiHH", data, 10)
-    assert bits == 24 and height > 0
-    stride = (width * 3 + 3) // 4 * 4
-    bgr = b"".join(data[offset + stride * (height - 1 - y):][:3 * width] for y in range(height))
-    rgb = bytearray(len(bgr))
-    rgb[0::3], rgb[1::3], rgb[2::3] = bgr[2::3], bgr[1::3], bgr[0::3]
-    return Picture(width, height, bytes(rgb))
+    """A picture's own file, as ImageMagick reads it."""
+    return Picture.ppm(run(["convert", RESOURCES / name, "-depth", "8", "ppm:-"]))
 
 
-def ink(session, font: str, width: int, height: int, text: str) -> Points:
+def ink(session, font: str, width: int, height: int, text: str) -> set:
     """The pixels of `text` as the system draws it in that font and box."""
     rows = session.probe("ink", font, str(width), str(height), text).output().splitlines()
     return {(x, y) for y, row in enumerate(rows) for x, c in enumerate(row) if c == "#"}
 
 
-def shape(points: Points) -> Points:
+def shape(points: set) -> set:
     left, top = min(x for x, _ in points), min(y for _, y in points)
     return {(x - left, y - top) for x, y in points}
 
 
-def rows(points: Points) -> list[int]:
+def rows(points: set) -> list[int]:
     """How many points each row holds, top down: a text's, however spaced."""
     return [n for _, n in sorted(Counter(y for _, y in points).items())]
 
 
-def drawn_on(shown: Picture) -> tuple[tuple, Points]:
+def drawn_on(shown: Picture) -> tuple[tuple, set]:
     """The colour of a plain ground, and the pixels drawn on it."""
     every = [(x, y) for x in range(shown.width) for y in range(shown.height)]
     ground = Counter(shown.at(*p) for p in every).most_common(1)[0][0]

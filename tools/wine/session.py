@@ -285,6 +285,14 @@ class Picture:
         i = 3 * (y * self.width + x)
         return tuple(self.rgb[i:i + 3])
 
+    @classmethod
+    def ppm(cls, data: bytes) -> Picture:
+        """A picture from ImageMagick's PPM of 8 bits a colour."""
+        magic, size, depth, rgb = data.split(b"\n", 3)
+        assert (magic, depth) == (b"P6", b"255")
+        width, height = map(int, size.split())
+        return cls(width, height, rgb[:3 * width * height])
+
 
 @dataclass(frozen=True)
 class Window:
@@ -463,11 +471,8 @@ class Session:
 
     def picture(self, x: int, y: int, width: int, height: int) -> Picture:
         """That part of the display, as it shows now."""
-        ppm = run(["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}", "-depth", "8",
-                   "ppm:-"], env=self.env)
-        magic, size, depth, rgb = ppm.split(b"\n", 3)
-        assert (magic, size.split(), depth) == (b"P6", [b"%d" % width, b"%d" % height], b"255")
-        return Picture(width, height, rgb)
+        return Picture.ppm(run(["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}",
+                                "-depth", "8", "ppm:-"], env=self.env))
 
     def close(self) -> None:
         """Ends each program started here by its process id, then the prefix's
