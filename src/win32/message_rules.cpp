@@ -60,9 +60,9 @@ void NoteQuit() {
   if (quitTaken)
     return;
   quitTaken = true;
-  // The loop that took it may go on: Wine's menu keeps tracking. A menu
-  // open now ends, and so does a move (it holds the capture).
-  EndMenu();
+  // The loop that took it may go on: Wine's menu keeps tracking. The
+  // system's menus and its move hold the capture while they run; told to
+  // cancel, they end.
   if (systemLoops) {
     if (const HWND captured = GetCapture())
       SendMessageW(captured, WM_CANCELMODE, 0, 0);

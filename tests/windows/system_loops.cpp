@@ -5,6 +5,7 @@
 //   Undo/Cut/Paste menu, a move another program asks for) count as system
 //   loops: a tick inside each notes whether a pause there would be the system
 //   loop's kind (1), or not (0; -1: no tick ran inside), and ends the loop;
+//   a move sent to the text box runs no loop at all, or a marked one;
 // - a pause made inside a system loop leaves that loop's clicks and keys
 //   queued and sleeps through them, and still serves what is sent, paints and
 //   timer ticks: a real click and Enter are queued on a window of its own,
@@ -92,7 +93,8 @@ class Ticking final : public ui::Form {
     on("Timer1", ui::Event::kTimer, [this] { tick(); });
   }
 
-  int menu = -1, move = -1;
+  int menu = -1, move = -1, boxMove = -1;
+  int* moving = &move;  // which move a tick inside one notes
 
  private:
   void tick() {
@@ -101,7 +103,7 @@ class Ticking final : public ui::Form {
       menu = inLoop;
       EndMenu();
     } else {
-      move = inLoop;
+      *moving = inLoop;
       PostMessageW(win32::ToNative(hWnd()), WM_KEYDOWN, VK_ESCAPE, 0);
     }
   }
@@ -120,7 +122,9 @@ int main() {
   SetForegroundWindow(formWindow);
   SendMessageW(box, WM_CONTEXTMENU, WPARAM(box), -1);  // as Shift+F10 asks
   SendMessageW(formWindow, WM_SYSCOMMAND, SC_MOVE, 0);
-  std::printf("menu=%d move=%d ", form.menu, form.move);
+  form.moving = &form.boxMove;
+  SendMessageW(box, WM_SYSCOMMAND, SC_MOVE, 0);
+  std::printf("menu=%d move=%d boxmove=%d ", form.menu, form.move, form.boxMove);
   form.setTimerEnabled("Timer1", false);
   form.hide();
 

@@ -169,6 +169,7 @@ def test_system_loops_and_a_pause_inside_one(session):
     # wait the system refuses sleeps all the same.
     seen = fields(session.start(session.build_dir / "system_loops.exe", stdout=True).output())
     assert (seen["menu"], seen["move"]) == (1, 1), "1: as in a system loop; -1: no tick inside"
+    assert seen["boxmove"] != 0, "the text box's move ran as the event loop"
     assert seen["queued"] == 1, "the input never reached the queue"
     assert (seen["click"], seen["key"], seen["dispatched"]) == (1, 1, 0), seen
     assert seen["ticks"] >= 5 and seen["sent"] == 1, seen
