@@ -2,7 +2,7 @@
 code page lacks, and a client that stalls or hangs while a person clicks and
 types. Nothing may be lost, torn or changed, and zoble answers the system
 throughout. What another program sends or posts to the panel: inside a
-stalled line, inside a reminder inside a system loop, a quit. And the rules
+stalled line, inside a reminder inside a system loop. And the rules
 of the system's loops that Wine's own loops hide from zoble.exe, held by
 programs of their own."""
 
@@ -146,20 +146,6 @@ def test_a_close_inside_a_reminder_inside_a_system_loop(loop, zoble, golden):
         g.SignatureLine, g.IdleOnLine, g.reason(b"idle reason"), g.SignatureLine] + g.greeting
     if loop == "about-box":  # a minute after the start's last line, or a little more when busy
         assert 59500 < lines[5].ms - lines[4].ms < 65000, lines[5]
-
-
-def test_a_quit_posted_by_another_program_ends_zoble_at_once(zoble):
-    # Inside the wait for the instant-message window, which opens only after
-    # 20 s: zoble ends at once, and types nothing more.
-    z = zoble("--im-delay", "20000")
-    z.open()
-    z.choose("ims off")
-    z.sim.wait_for("KEYWORD")
-    z.session.probe("panel", "quit").output()
-    assert z.process.wait_exit(8) == 0
-    z.session.stop(z.sim)
-    assert [r.window for r in z.sim.read_to_end()
-            if r.how == "sent" and not r.window.startswith("Lobby")] == ["keyword"] * 3
 
 
 def test_system_loops_and_a_pause_inside_one(session):
