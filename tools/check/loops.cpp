@@ -227,9 +227,13 @@ void PauseKeepsLoopInput(Findings& f) {
 
 void RefusedWaitSleeps(Findings& f) {
   // A wait the system refuses (the handle is closed) sleeps all the same, as
-  // one whose wake mask Windows 2000 lacks must.
+  // one whose wake mask Windows 2000 lacks must. A wait first: Wine makes a
+  // handle for the queue at the first, which would take the closed one's place.
+  MsgWaitForMultipleObjectsEx(0, nullptr, 0, win32::kWakeForAnything, 0);
   const HANDLE closed = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   CloseHandle(closed);
+  f.expect(MsgWaitForMultipleObjectsEx(1, &closed, 0, win32::kWakeForAnything, 0) == WAIT_FAILED,
+           "a wait on a closed handle was not refused");
   int wakes = 0;
   for (const DWORD until = GetTickCount() + 300; LONG(until - GetTickCount()) > 0; ++wakes)
     MessageRules::Sleep(100, closed);
