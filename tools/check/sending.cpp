@@ -133,18 +133,22 @@ std::string RunLow(Findings& f, const std::string& args) {
   const HANDLE token = LowToken();
   Process low;
   const bool started = token && Start(low, args, token);
+  const DWORD error = GetLastError();
   if (token)
     CloseHandle(token);
   if (!started) {
-    f.skip("no integrity levels: nothing runs at Low here");
+    f.skip(token ? Format("a copy at Low did not start: error %lu", error)
+                 : std::string("no integrity levels here"));
     return {};
   }
   PumpUntil(low.handle, 45000);
   const std::string printed = Finish(low, 1000);
   char* rest = nullptr;
   const unsigned long level = strtoul(printed.c_str(), &rest, 10);
-  if (level == 0 || level >= 0x2000) {
-    f.skip(Format("what was run at Low ran at 0x%lX: no integrity levels here", level));
+  if (!f.expect(level != 0, "the copy at Low said nothing"))
+    return {};
+  if (level >= 0x2000) {
+    f.skip(Format("the copy made to run at Low ran at 0x%lX: no integrity levels here", level));
     return {};
   }
   return rest;
