@@ -50,8 +50,10 @@ void CodePagesNoBestFit(Findings& f) {
     // refused; asking none where it would be taken costs nothing.
     SetLastError(0);
     const bool takes = Converts(page, WC_NO_BEST_FIT_CHARS);
-    if (win32::TakesNoBestFit(page) != takes)
-      (takes ? lenient : refused) += Format(" %u (error %lu)", page, GetLastError());
+    if (win32::TakesNoBestFit(page) && !takes)
+      refused += Format(" %u (error %lu)", page, GetLastError());
+    else if (!win32::TakesNoBestFit(page) && takes)
+      lenient += Format(" %u", page);
   }
   f.expect(refused.empty(), "WC_NO_BEST_FIT_CHARS refused where zoble asks it:" + refused);
   f.note(Format("%d code pages converted", converted) +
@@ -172,7 +174,7 @@ void TaskModalBox(Findings& f) {
   f.expect(!underBox.panelEnabled, "the panel took input under the box");
   f.expect(IsWindowEnabled(underBox.panel) && IsWindowEnabled(underBox.holder),
            "a window stayed disabled after the box");
-  f.note(underBox.holderEnabled ? "the hidden window stayed enabled" : "the hidden one too");
+  f.note(underBox.holderEnabled ? "the hidden window left enabled" : "the hidden window too");
 }
 
 void BoxOnTop(Findings& f) {
