@@ -1,14 +1,13 @@
 // Pieces of the static C++ runtime that zoble.exe defines itself, to leave
-// out what it never needs. Linked into zoble.exe and zoble-check.exe; an
-// object of the program wins over the library's archive members, so theirs
-// are never pulled in.
+// out what it never needs. Linked into zoble.exe and zoble-check.exe (which
+// adds the helpers it calls besides); an object of the program wins over the
+// library's archive members, so theirs are never pulled in.
 //
 // - The std::__throw_* helpers the standard containers call. The library
 //   keeps them all in one member, and its std::length_error pulls in the
 //   reference-counted string, a second copy of std::string and std::random
-//   (about 90 KB). These throw the same exceptions, or for a length, logic or
-//   range error one whose what() is the same text (a range error's unformatted),
-//   so Runtime::invoke still catches
+//   (about 90 KB). These throw the same exceptions, or for a length error one
+//   whose what() is the same text, so Runtime::invoke still catches
 //   std::exception and ends the program with its report. Should the program
 //   come to call a helper that is not here, the library's member comes back
 //   and the link fails on the helpers defined twice: add the new one here.
@@ -25,11 +24,11 @@
 
 namespace {
 
-// std::length_error and its kin without the reference-counted string they
-// keep their message in: the library passes string literals.
-class Error final : public std::exception {
+// std::length_error without the reference-counted string it keeps its
+// message in: the library passes string literals.
+class LengthError final : public std::exception {
  public:
-  explicit Error(const char* what) noexcept : what_(what) {}
+  explicit LengthError(const char* what) noexcept : what_(what) {}
   const char* what() const noexcept override { return what_; }
 
  private:
@@ -49,15 +48,7 @@ void __throw_bad_array_new_length() {
 }
 
 void __throw_length_error(const char* what) {
-  throw Error(what);
-}
-
-void __throw_logic_error(const char* what) {
-  throw Error(what);
-}
-
-void __throw_out_of_range_fmt(const char* format, ...) {
-  throw Error(format);
+  throw LengthError(what);
 }
 
 }  // namespace std
