@@ -10,6 +10,7 @@
 //                           tick  sends a tick of Timer1 (WM_TIMER 1)
 //                           move  sends WM_SYSCOMMAND SC_MOVE (the keyboard
 //                                 move runs until a key ends it)
+//                           boxmove the same, to the reason box
 //                           X,Y   sends a click: WM_LBUTTONDOWN and
 //                                 WM_LBUTTONUP at that point of the window
 //                           close sends WM_CLOSE, as the taskbar's Close
@@ -21,6 +22,10 @@
 //                                 in the queue as the timer's own would
 //                           lineN waits up to 120 s for the stand-in
 //                                 client's word that its Nth line is in
+//   probe strays [end]    posts what no program should to each thread of
+//                         zoble's but the main window's: WM_APP+1 with
+//                         lParam 1, then WM_QUIT; with "end", ends those
+//                         threads instead; prints "threads=N"
 //   probe front           prints the class and the title of the foreground
 //                         window: "CLASS<TAB>TITLE"
 //   probe flicker COUNT   moves the focus COUNT times between two windows of
@@ -61,6 +66,7 @@
 //                         child windows)
 #include <windows.h>
 #include <psapi.h>
+#include <tlhelp32.h>
 
 #include <cwchar>
 #include <string>
@@ -178,8 +184,9 @@ int Panel(int count, wchar_t** steps) {
     // behind them all the same.
     if (step == L"tick") {
       ok = SendNotifyMessageW(main, WM_TIMER, 1, 0);
-    } else if (step == L"move") {
-      ok = SendNotifyMessageW(main, WM_SYSCOMMAND, SC_MOVE, 0);
+    } else if (step == L"move" || step == L"boxmove") {
+      const HWND to = step == L"move" ? main : FindWindowExW(main, nullptr, L"Edit", nullptr);
+      ok = to && SendNotifyMessageW(to, WM_SYSCOMMAND, SC_MOVE, 0);
     } else if (step == L"post-tick") {
       ok = PostMessageW(main, WM_TIMER, 1, 0);
     } else if (std::swscanf(step.c_str(), L"line%d", &line) == 1) {
@@ -198,6 +205,36 @@ int Panel(int count, wchar_t** steps) {
     }
   }
   return ok ? 0 : 1;
+}
+
+int Strays(bool end) {
+  DWORD process = 0;
+  const DWORD panel = GetWindowThreadProcessId(MainWindow(), &process);
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (!panel || snapshot == INVALID_HANDLE_VALUE)
+    return 1;
+  THREADENTRY32 thread{};
+  thread.dwSize = sizeof thread;
+  int posted = 0;
+  for (BOOL more = Thread32First(snapshot, &thread); more; more = Thread32Next(snapshot, &thread)) {
+    if (thread.th32OwnerProcessID != process || thread.th32ThreadID == panel)
+      continue;
+    if (end) {
+      const HANDLE handle = OpenThread(THREAD_TERMINATE, FALSE, thread.th32ThreadID);
+      posted += handle && TerminateThread(handle, 0) ? 1 : 0;
+      if (handle)
+        CloseHandle(handle);
+      continue;
+    }
+    // A thread without a message queue takes no post; zoble's sending
+    // thread has one from its first send.
+    if (PostThreadMessageW(thread.th32ThreadID, WM_APP + 1, 0, 1) &&
+        PostThreadMessageW(thread.th32ThreadID, WM_QUIT, 0, 0))
+      ++posted;
+  }
+  CloseHandle(snapshot);
+  wprintf(L"threads=%d\n", posted);
+  return 0;
 }
 
 int Front() {
@@ -375,6 +412,8 @@ int wmain(int argc, wchar_t** argv) {
     return Panel(argc - 2, argv + 2);
   if (argc == 2 && std::wcscmp(argv[1], L"front") == 0)
     return Front();
+  if ((argc == 2 || argc == 3) && std::wcscmp(argv[1], L"strays") == 0)
+    return Strays(argc == 3 && std::wcscmp(argv[2], L"end") == 0);
   if (argc == 3 && std::wcscmp(argv[1], L"flicker") == 0)
     return Flicker(std::wcstol(argv[2], nullptr, 10));
   if (argc == 3 && std::wcscmp(argv[1], L"watch") == 0)
@@ -388,7 +427,7 @@ int wmain(int argc, wchar_t** argv) {
   if (argc == 6 && std::wcscmp(argv[1], L"ink") == 0)
     return Ink(argv[2], _wtoi(argv[3]), _wtoi(argv[4]), argv[5]);
   fwprintf(stderr,
-           L"usage: probe settext HEX | probe panel STEP... | "
+           L"usage: probe settext HEX | probe panel STEP... | probe strays [end] | "
            L"probe front | probe flicker COUNT | probe watch SECONDS | "
            L"probe window CLASS TITLE | probe usage TITLE | probe paint | "
            L"probe ink FONT WIDTH HEIGHT TEXT\n");
