@@ -11,8 +11,8 @@ from panel import OPTIONS, REASON_BOX, START
 from session import fields
 from zoble_ui import assert_answered_throughout, assert_entries_whole
 
-# A stall long enough for the probe to post inside it on a busy machine.
-STALL = ["--hang", "5000"]
+# A stall that lasts until the test's cue, once the probe has posted inside it.
+STALL = ["--hang", "60000", "--hang-until-cue"]
 
 
 def started(z) -> None:
@@ -80,6 +80,8 @@ def test_a_quit_another_program_posts_ends_zoble_at_once_whatever_runs(loop, zob
         stalled(z)
         steps = []
     z.session.probe("panel", *steps, "quit").output()
+    if "--hang-until-cue" in args:
+        z.sim.cue()  # the line in flight goes on; the pause after it ends zoble
     assert z.process.wait_exit(15) == 0
     z.session.stop(z.sim)
     records = z.sim.read_to_end()
@@ -102,13 +104,14 @@ def test_stray_thread_messages_change_nothing(zoble, golden):
     # is lost, every line is whole, and the panel answers and repaints
     # throughout the stall.
     g = golden
-    z = zoble("--hang", "8000", "--hang-after-line", "3")
+    z = zoble(*STALL, "--hang-after-line", "3")
     z.open()
     assert fields(z.session.probe("strays").output())["threads"] >= 1, "no sending thread"
     assert fields(z.session.probe("strays", "end").output())["threads"] >= 1
     z.click(START)
     stalled(z)
     answered = fields(z.watch(4).output())
+    z.sim.cue()
     z.sim.wait_lines(5)
     z.session.probe("strays").output()
     z.click(OPTIONS)  # and the panel takes clicks: the menu opens
