@@ -14,7 +14,7 @@ from pathlib import Path
 
 import pytest
 
-from session import Session, prefix_processes, run, windows_path
+from session import Session, prefix_processes, windows_path
 
 DOCS = Path(__file__).resolve().parents[2] / "docs" / "conformance.md"
 # What Wine does otherwise than Windows: exactly the report's todo lines,
@@ -72,12 +72,8 @@ def checked(build):
     sessions = []
 
     def start(*names: str, lang: str = "C.UTF-8", dpi: int | None = None) -> Report:
-        session = Session(build, lang=lang)
+        session = Session(build, lang=lang, dpi=dpi)
         sessions.append(session)
-        if dpi:
-            run(session.wine.command("reg", "add", r"HKCU\Control Panel\Desktop", "/v",
-                                     "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f"),
-                env=session.env, timeout=60)
         program = session.start(build / "zoble-check.exe", *names, stdout=True)
         code = program.wait_exit(300)
         return parse(program.popen.stdout.read().decode(), code)
