@@ -35,6 +35,9 @@ class FormPeer {
 class DesktopWatch {
  public:
   virtual ~DesktopWatch() = default;
+  // Changes whose events processPendingEvents has served since the watch
+  // began: a change is never later than its event.
+  virtual unsigned long changes() const = 0;
 };
 
 class Platform {
