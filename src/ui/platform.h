@@ -56,6 +56,9 @@ class Platform {
   // Runs the handlers of every event that is pending now; never sleeps.
   // False once the queue has said that the program is to quit.
   virtual bool processPendingEvents() = 0;
+  // Whether the queue has said quit, to a pump of ours or to a loop of the
+  // system's that took it for itself (a menu's, say).
+  virtual bool toldToQuit() const = 0;
   // Sleeps until an event is pending or monotonic() reaches the deadline.
   virtual void sleepUntilEvent(double deadline) = 0;
   // Watches the windows of the program that owns `window`.

@@ -8,10 +8,8 @@ Runtime::Runtime(Platform& platform, std::string title)
     : platform_(platform), title_(std::move(title)) {}
 
 void Runtime::doEvents() {
-  // Told to quit by the queue, not by the last window going (another program
-  // posted the quit): the program ends at once, as WM_QUIT asks.
   if (!platform_.processPendingEvents())
-    ended_ = true;
+    end();
   checkAlive();
 }
 
@@ -21,12 +19,12 @@ void Runtime::messageBox(std::string_view text) {
 }
 
 void Runtime::invoke(const std::function<void()>& handler) noexcept {
-  if (ended_)
+  if (ended())
     return;
   ++running_;
   try {
     handler();
-    if (running_ == 1 && afterHandlers_ && !ended_)
+    if (running_ == 1 && afterHandlers_ && !ended())
       afterHandlers_();
   } catch (const ProgramEnded&) {
     // The handler's remaining steps belonged to windows that are gone.
@@ -45,13 +43,29 @@ void Runtime::fail(std::string_view what) {
 }
 
 void Runtime::run() {
-  if (!ended_)
+  if (!ended())
     platform_.runEventLoop();
 }
 
-void Runtime::checkAlive() const {
-  if (ended_)
+bool Runtime::ended() {
+  // Told to quit by the queue (another program posted the quit), wherever it
+  // was taken: the program ends at once, as WM_QUIT asks, without the
+  // farewell that a close gets.
+  if (!ended_ && platform_.toldToQuit())
+    end();
+  return ended_;
+}
+
+void Runtime::checkAlive() {
+  if (ended())
     throw ProgramEnded{};
+}
+
+void Runtime::end() {
+  if (ended_)
+    return;
+  ended_ = true;
+  platform_.quit();
 }
 
 void Runtime::formLoaded() {
@@ -62,8 +76,7 @@ void Runtime::formUnloaded() {
   if (--loadedForms_ > 0)
     return;
   // No window is left: the program ends once the running handlers unwind.
-  ended_ = true;
-  platform_.quit();
+  end();
 }
 
 }  // namespace ui

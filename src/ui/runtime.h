@@ -50,10 +50,10 @@ class Runtime {
 
   // Runs the event loop until the program ends.
   void run();
-  // The last window of the set has been unloaded.
-  bool ended() const { return ended_; }
+  // The last window of the set has been unloaded, or the queue said quit.
+  bool ended();
   // Throws ProgramEnded once the program has ended.
-  void checkAlive() const;
+  void checkAlive();
 
   // Forms report their native windows coming and going.
   void formLoaded();
@@ -61,6 +61,8 @@ class Runtime {
 
  private:
   void fail(std::string_view what);
+  // No handler runs from here on, and the event loop stops.
+  void end();
 
   Platform& platform_;
   std::string title_;

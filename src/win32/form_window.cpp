@@ -20,8 +20,13 @@ constexpr UINT_PTR kFirstTextBoxId = 100;
 WNDPROC editProcedure = nullptr;
 
 // A text box's own menu (Undo, Cut, Paste: right click, Shift+F10 or the
-// menu key) is a system loop like the panel's menu.
+// menu key) is a system loop like the panel's menu. A system command (a
+// move another program sends it, say) would run the system's loops on a
+// child that has no use for them, and a close would destroy the reason box:
+// neither comes from the user.
 LRESULT CALLBACK TextBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SYSCOMMAND || message == WM_CLOSE)
+    return 0;
   if (message != WM_CONTEXTMENU)
     return CallWindowProcW(editProcedure, box, message, wParam, lParam);
   MessageRules::SystemLoop loop;
@@ -154,12 +159,11 @@ void FormWindow::createControls() {
 }
 
 void FormWindow::buildMenus() {
+  UINT_PTR id = 0;  // the items' command ids count from 1 across the menus
   for (const ui::MenuDesign& top : design_.menus) {
     HMENU popup = CreatePopupMenu();
-    for (const ui::MenuDesign& item : top.items) {
-      menuItems_.push_back(item.name);
-      AppendMenuW(popup, MF_STRING, menuItems_.size(), Widen(item.caption).c_str());
-    }
+    for (const ui::MenuDesign& item : top.items)
+      AppendMenuW(popup, MF_STRING, ++id, Widen(item.caption).c_str());
     menus_.push_back(popup);
   }
 }
@@ -216,13 +220,20 @@ std::string FormWindow::popupMenu(std::string_view menu) {
       continue;
     POINT at;
     GetCursorPos(&at);
+    // A close inside the menu may destroy this window: what the choice
+    // means is read from the form's design, which outlives it.
+    const ui::MenuDesign& items = design_.menus[i];
+    size_t first = 1;  // the menu's first command id
+    for (size_t m = 0; m < i; ++m)
+      first += design_.menus[m].items.size();
     // The choice comes back here rather than as a posted command, so the
     // item's handler runs before the request returns.
     MessageRules::SystemLoop loop;
     const UINT chosen = UINT(TrackPopupMenu(
         menus_[i], TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
         at.x, at.y, 0, hwnd_, nullptr));
-    return chosen ? menuItems_[chosen - 1] : std::string();
+    return chosen >= first && chosen < first + items.items.size() ? items.items[chosen - first].name
+                                                                  : std::string();
   }
   return {};
 }
@@ -279,8 +290,9 @@ LRESULT FormWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONUP:
       return onLButtonUp(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
     case WM_SYSCOMMAND:
-      if ((wParam & 0xFFF0) == SC_MOVE || (wParam & 0xFFF0) == SC_SIZE) {
-        // The drag's move, or one another program asks for: a system loop.
+      if ((wParam & 0xFFF0) != SC_CLOSE) {
+        // The drag's move, or one another program asks for, or any other
+        // command the system runs a loop of its own for; a close is ours.
         MessageRules::SystemLoop loop;
         return DefWindowProcW(hwnd_, message, wParam, lParam);
       }

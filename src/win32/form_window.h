@@ -55,8 +55,7 @@ class FormWindow final : public ui::FormPeer {
   HBITMAP picture_ = nullptr;
   std::vector<HWND> textBoxes_;         // in design order
   std::vector<bool> timersOn_;          // in design order
-  std::vector<HMENU> menus_;            // top-level menus, in design order
-  std::vector<std::string> menuItems_;  // command id - 1 -> item name
+  std::vector<HMENU> menus_;  // top-level menus, in design order
   ui::ClickTracker clicks_;
 };
 

@@ -7,12 +7,15 @@
 // - the event loop, or a pause of a handler outside the system's loops:
 //   everything;
 // - a pause inside one of the system's loops (a menu, a box, the move, the
-//   reason box's own menu): what is sent, paints, timer ticks and kept
-//   handlers; clicks and keys stay queued for the loop and do not wake it;
+//   reason box's own menu): what is sent, paints, timer ticks, kept handlers
+//   and a WM_QUIT; clicks and keys stay queued for the loop and do not wake
+//   it;
 // - a line in flight (a send to another program waits): what is sent and
 //   paints. A message that would start a handler (a close, a click, a tick)
 //   is kept here, and runs in the order it came once the line is whole or
 //   given up, whatever loop runs meanwhile.
+//
+// A WM_QUIT ends them all, whichever loop takes it, ours or the system's.
 #pragma once
 
 #include <windows.h>
@@ -48,17 +51,29 @@ class MessageRules {
     ~LineInFlight();
   };
 
+  // Watches every message that any loop on this thread takes, so that a
+  // WM_QUIT counts wherever it is taken: a loop of the system's may keep it
+  // for itself (Wine's menu goes on tracking, its move ends without putting
+  // it back). Made once, on the UI thread, before its first loop.
+  static void WatchForQuit();
+  // Whether a WM_QUIT has been taken from this thread's queue, by anyone.
+  static bool QuitTaken();
+
   // What a pump of zoble's own that ran now would be.
   static Running Now();
 
-  // Sleeps until something that may run now arrives, `object` (if any) is
+  // Sleeps until something that may run now arrives, one of `objects` is
   // signalled, or `ms` have passed; returns as MsgWaitForMultipleObjectsEx.
-  // A wait the system refuses sleeps a short while instead: never WAIT_FAILED.
-  static DWORD Sleep(DWORD ms, HANDLE object = nullptr);
-  // Runs what may run now, and leaves the rest queued. False once it has
-  // taken a WM_QUIT, whatever the state: it stops there and leaves the
-  // WM_QUIT queued for the loops further out.
+  // Never WAIT_FAILED and never a spin: a wait the system refuses sleeps a
+  // short while instead, and one that keeps waking for nothing rests.
+  static DWORD Sleep(DWORD ms, const HANDLE* objects = nullptr, DWORD count = 0);
+  // Runs what may run now, and leaves the rest queued. False once a WM_QUIT
+  // has been taken: a pump that takes one stops there and leaves it queued
+  // for the loops further out.
   static bool Serve();
+  // Waits the system refused so far (MsgWaitForMultipleObjectsEx failing):
+  // none on a system that takes zoble's wake masks.
+  static unsigned RefusedWaits();
 
   // Asked first by the procedure of zoble's windows: true when the message
   // is dealt with here, kept for after the line or the signal to run what

@@ -9,21 +9,9 @@ namespace win32 {
 
 namespace {
 
-// Posted to the worker: lParam is the request to send.
-constexpr UINT kSendRequest = WM_APP + 1;
-
 // A thread that has not looked at its queue for 5 s is reported hung; the
 // wait looks at least this often.
 constexpr DWORD kLookAtQueueMs = 1000;
-
-// Serves what a line in flight lets run (what is sent, paints) until `done`
-// is set: clicks, keys and timer ticks wait in the queue, as behind a plain
-// SendMessage. A WM_QUIT stays queued for the pause after the line: the
-// request must outlive the send.
-void ServeUntil(HANDLE done) {
-  while (MessageRules::Sleep(kLookAtQueueMs, done) != WAIT_OBJECT_0)
-    MessageRules::Serve();
-}
 
 }  // namespace
 
@@ -34,10 +22,10 @@ struct MessageSender::Request {
   LPARAM lParam;
   DWORD thread;
   std::vector<DWORD>& givenUp;
-  HANDLE done = nullptr;
   quil32::Delivery delivery = quil32::Delivery::kFailed;
+  std::atomic<bool> made{false};
 
-  // The send itself, on whichever thread makes it: bounded, so that it never
+  // The send itself, on the sending thread: bounded, so that it never
   // outlives the wait that owns its text. Whether the receiver is still hung
   // is asked just before, not when the request was made.
   void run() {
@@ -71,12 +59,17 @@ struct MessageSender::Request {
 };
 
 MessageSender::~MessageSender() {
-  if (!worker_)
-    return;
-  // Every send has waited for its own request: the worker is idle.
-  PostThreadMessageW(workerId_, WM_QUIT, 0, 0);
-  WaitForSingleObject(worker_, kBoundMs);
-  CloseHandle(worker_);
+  if (worker_) {
+    // Every send has waited for its own request: the worker is idle.
+    stopping_ = true;
+    SetEvent(work_);
+    WaitForSingleObject(worker_, kBoundMs);
+    CloseHandle(worker_);
+  }
+  for (HANDLE event : {work_, done_}) {
+    if (event)
+      CloseHandle(event);
+  }
 }
 
 quil32::Delivery MessageSender::send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -91,53 +84,74 @@ quil32::Delivery MessageSender::send(HWND window, UINT message, WPARAM wParam, L
   }
   Request request{window, message, wParam, lParam, thread, givenUp_};
   MessageRules::LineInFlight line;
-  if (!startWorker() || !sendThroughWorker(request))
-    request.run();  // no second thread to be had: wait here, still bounded
+  // A send made in place would serve nothing but what is sent for as long
+  // as the client stalls: no paint, click or tick. Without a sending thread
+  // the line is given up.
+  if (!startWorker())
+    return quil32::Delivery::kFailed;
+  // One request at a time, in the order they come: a send made by a handler
+  // that ran inside another's wait would wait here for the slot.
+  for (Request* empty = nullptr; !slot_.compare_exchange_strong(empty, &request); empty = nullptr) {
+    const HANDLE either[] = {done_, worker_};
+    if (MessageRules::Sleep(kLookAtQueueMs, either, 2) == WAIT_OBJECT_0 + 1)
+      return quil32::Delivery::kFailed;  // the worker is gone: the send it had cleans up
+    MessageRules::Serve();
+  }
+  SetEvent(work_);
+  // What a line in flight lets run (what is sent, paints) until the request
+  // has been made: clicks, keys and timer ticks wait in the queue, as behind
+  // a plain SendMessage. A WM_QUIT stays queued for the pause after the
+  // line: the request must outlive the send.
+  for (;;) {
+    const HANDLE either[] = {done_, worker_};
+    const DWORD woke = MessageRules::Sleep(kLookAtQueueMs, either, 2);
+    if (woke == WAIT_OBJECT_0 + 1 && !request.made) {
+      // Ended from outside: it will never touch the request again. The line
+      // fails; the next one gets a new worker.
+      slot_ = nullptr;
+      workerGone();
+      return quil32::Delivery::kFailed;
+    }
+    if (request.made) {
+      if (woke != WAIT_OBJECT_0)
+        WaitForSingleObject(done_, 0);  // made while serving: its signal is this request's
+      break;
+    }
+    MessageRules::Serve();
+  }
   return request.delivery;
 }
 
 bool MessageSender::startWorker() {
+  if (worker_ && WaitForSingleObject(worker_, 0) == WAIT_OBJECT_0)
+    workerGone();  // ended from outside between two lines
   if (worker_)
     return true;
-  const HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  if (!ready)
+  if (!work_)
+    work_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  if (!done_)
+    done_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  if (!work_ || !done_)
     return false;
-  worker_ = CreateThread(nullptr, 0, &Work, ready, 0, &workerId_);
-  if (worker_) {
-    // Posting to the worker needs its queue, which it makes first thing.
-    const HANDLE either[] = {ready, worker_};
-    if (WaitForMultipleObjects(2, either, FALSE, INFINITE) != WAIT_OBJECT_0) {
-      CloseHandle(worker_);
-      worker_ = nullptr;
-    }
-  }
-  CloseHandle(ready);
+  worker_ = CreateThread(nullptr, 0, &Work, this, 0, nullptr);
   return worker_ != nullptr;
 }
 
-bool MessageSender::sendThroughWorker(Request& request) {
-  request.done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  if (!request.done)
-    return false;
-  // The worker takes requests in the order they come, so a send made by a
-  // handler that runs inside this wait reaches the receiver after this one.
-  const bool posted = PostThreadMessageW(workerId_, kSendRequest, 0, LPARAM(&request)) != 0;
-  if (posted)
-    ServeUntil(request.done);
-  CloseHandle(request.done);
-  return posted;
+void MessageSender::workerGone() {
+  CloseHandle(worker_);
+  worker_ = nullptr;
 }
 
-DWORD WINAPI MessageSender::Work(void* ready) {
-  MSG m;
-  PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE);  // makes this thread's queue
-  SetEvent(HANDLE(ready));
-  while (GetMessageW(&m, nullptr, 0, 0) > 0) {
-    if (m.message != kSendRequest)
+DWORD WINAPI MessageSender::Work(void* self) {
+  auto& sender = *static_cast<MessageSender*>(self);
+  while (WaitForSingleObject(sender.work_, INFINITE) == WAIT_OBJECT_0 && !sender.stopping_) {
+    Request* request = sender.slot_;
+    if (!request)
       continue;
-    auto& request = *reinterpret_cast<Request*>(m.lParam);
-    request.run();
-    SetEvent(request.done);
+    request->run();
+    request->made = true;
+    sender.slot_ = nullptr;
+    SetEvent(sender.done_);
   }
   return 0;
 }

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <vector>
 
 #include "driver/window_access.h"
@@ -25,10 +26,10 @@ class MessageSender {
 
   // SendMessageA: delivered once the window has handled the message (one of
   // this thread's own windows handles it at once, inside this call); failed
-  // when the window is gone or its thread has not answered within the bound;
-  // refused when its program runs with higher rights. Once a thread has run
-  // out the bound, sends to it fail at once for as long as it is still
-  // reported hung.
+  // when the window is gone, its thread has not answered within the bound,
+  // or no sending thread can be had; refused when its program runs with
+  // higher rights. Once a thread has run out the bound, sends to it fail at
+  // once for as long as it is still reported hung.
   //
   // Meanwhile, as a line in flight (MessageRules), messages that other
   // programs send to this thread's windows are served and its windows
@@ -40,11 +41,16 @@ class MessageSender {
   struct Request;
 
   bool startWorker();
-  bool sendThroughWorker(Request& request);
-  static DWORD WINAPI Work(void* readyEvent);
+  void workerGone();
+  static DWORD WINAPI Work(void* sender);
 
+  // The worker takes its orders from here alone, never from its message
+  // queue, where any program can post anything. Made once, with the worker.
+  HANDLE work_ = nullptr;  // auto-reset: a request waits in the slot, or stop
+  HANDLE done_ = nullptr;  // auto-reset: the request in the slot has been made
   HANDLE worker_ = nullptr;
-  DWORD workerId_ = 0;
+  std::atomic<Request*> slot_{nullptr};
+  std::atomic<bool> stopping_{false};
   // Threads whose last send ran out the bound. Only the thread making a
   // send touches it, and one send is made at a time.
   std::vector<DWORD> givenUp_;

@@ -21,12 +21,15 @@ constexpr bool TakesNoBestFit(unsigned codePage) {
 // What wakes a wait on the thread's queue (MsgWaitForMultipleObjectsEx's
 // QS_ flags), for what the thread is doing: anything queued (QS_KEY,
 // QS_MOUSEMOVE, QS_MOUSEBUTTON, QS_POSTMESSAGE, QS_TIMER, QS_PAINT,
-// QS_SENDMESSAGE, QS_HOTKEY); what is sent, paints and ticks; what is sent
-// and paints. Not the headers' QS_INPUT or QS_ALLINPUT: these hold QS_RAWINPUT
-// (XP) and, for newer targets, QS_TOUCH and QS_POINTER (8), and Windows 2000
-// fails a wait that names a flag it lacks, at once, every time.
-inline constexpr std::uint32_t kWakeForAnything = 0x00FF;
-inline constexpr std::uint32_t kWakeInSystemLoop = 0x0040 | 0x0020 | 0x0010;
+// QS_SENDMESSAGE, QS_HOTKEY, and QS_ALLPOSTMESSAGE, which a filtered peek
+// never clears: a posted message seen before still wakes the event loop);
+// what is sent, paints, ticks and what is newly posted (QS_POSTMESSAGE, which
+// any peek clears); what is sent and paints. Not the headers' QS_INPUT or
+// QS_ALLINPUT: these hold QS_RAWINPUT (XP) and, for newer targets, QS_TOUCH
+// and QS_POINTER (8), and Windows 2000 fails a wait that names a flag it
+// lacks, at once, every time.
+inline constexpr std::uint32_t kWakeForAnything = 0x01FF;
+inline constexpr std::uint32_t kWakeInSystemLoop = 0x0040 | 0x0020 | 0x0010 | 0x0008;
 inline constexpr std::uint32_t kWakeForALine = 0x0040 | 0x0020;
 
 // Why SendMessageTimeout gave up on a send.

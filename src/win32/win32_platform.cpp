@@ -54,9 +54,13 @@ BOOL CALLBACK StopTimers(HWND window, LPARAM) {
 }  // namespace
 
 Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance) {
+  // Windows 2000 may have no performance counter: the call fails, or says 0.
   LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  ticksPerSecond_ = double(frequency.QuadPart);
+  if (QueryPerformanceFrequency(&frequency) && frequency.QuadPart > 0)
+    ticksPerSecond_ = double(frequency.QuadPart);
+  else
+    lastTick_ = GetTickCount();
+  MessageRules::WatchForQuit();
 }
 
 std::unique_ptr<ui::FormPeer> Win32Platform::createPeer(ui::Form& form) {
@@ -70,13 +74,25 @@ float Win32Platform::timeOfDay() {
 }
 
 double Win32Platform::monotonic() {
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return double(now.QuadPart) / ticksPerSecond_;
+  if (ticksPerSecond_ > 0) {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return double(now.QuadPart) / ticksPerSecond_;
+  }
+  // Unsigned, the difference holds across the wrap; the waits read the
+  // clock far more often than every 49 days.
+  const DWORD now = GetTickCount();
+  ticks_ += DWORD(now - lastTick_);
+  lastTick_ = now;
+  return double(ticks_) / 1000;
 }
 
 bool Win32Platform::processPendingEvents() {
   return MessageRules::Serve();
+}
+
+bool Win32Platform::toldToQuit() const {
+  return MessageRules::QuitTaken();
 }
 
 void Win32Platform::sleepUntilEvent(double deadline) {
@@ -95,11 +111,8 @@ std::unique_ptr<ui::DesktopWatch> Win32Platform::watchDesktop(zoble::Hwnd window
 void Win32Platform::runEventLoop() {
   // Not GetMessage: the end may come inside a system loop that takes the
   // WM_QUIT for itself (Wine's move does), and GetMessage would wait on.
-  while (!quitting_) {
+  while (!quitting_ && MessageRules::Serve())
     MessageRules::Sleep(INFINITE);
-    if (!MessageRules::Serve())
-      return;
-  }
 }
 
 void Win32Platform::quit() {

@@ -18,6 +18,7 @@ class Win32Platform final : public ui::Platform {
   float timeOfDay() override;
   double monotonic() override;
   bool processPendingEvents() override;
+  bool toldToQuit() const override;
   void sleepUntilEvent(double deadline) override;
   std::unique_ptr<ui::DesktopWatch> watchDesktop(zoble::Hwnd window) override;
   void runEventLoop() override;
@@ -27,7 +28,10 @@ class Win32Platform final : public ui::Platform {
 
  private:
   HINSTANCE instance_;
-  double ticksPerSecond_;
+  double ticksPerSecond_ = 0;  // 0: no performance counter, the tick count serves
+  // The tick count's milliseconds so far, carried past its wrap at 49.7 days.
+  unsigned long long ticks_ = 0;
+  DWORD lastTick_ = 0;
   bool quitting_ = false;
 };
 

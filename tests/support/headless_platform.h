@@ -24,8 +24,13 @@ class HeadlessPlatform final : public ui::Platform {
   // Runs `event` at virtual time `t`, inside whichever pump runs then; those
   // due at the same instant run in the order they were scheduled.
   void at(double t, std::function<void()> event) { queue_.emplace(t, std::move(event)); }
-  // What the user picks from the next popup menu ("" to dismiss it).
+  // What the user picks from the next popup menu ("" to dismiss it;
+  // "<quit>": the menu's loop takes a WM_QUIT and closes without a choice).
   std::deque<std::string> menuChoices;
+  // Another program posts WM_QUIT: the next pump takes it and runs nothing
+  // after it. The event loop never sees it, as where a loop of the system's
+  // takes it for itself: only quit() ends that loop.
+  void postQuit() { quitQueued_ = true; }
   // The event loop stops at this instant if nothing ends it before.
   double horizon = 24 * 3600;
 
@@ -39,14 +44,15 @@ class HeadlessPlatform final : public ui::Platform {
   float timeOfDay() override { return float(std::fmod(timeOfDayAtStart_ + now_, 86400.0)); }
   double monotonic() override { return now_; }
   bool processPendingEvents() override {
-    while (!queue_.empty() && queue_.begin()->first <= now_) {
+    while (!takeQuit() && !queue_.empty() && queue_.begin()->first <= now_) {
       auto event = std::move(queue_.begin()->second);
       queue_.erase(queue_.begin());
       idleSleeps_ = 0;
       event();
     }
-    return true;
+    return !toldToQuit_;
   }
+  bool toldToQuit() const override { return toldToQuit_; }
   void sleepUntilEvent(double deadline) override {
     const double wake = queue_.empty() ? deadline : std::min(deadline, queue_.begin()->first);
     // A wait that asks to sleep again and again while no time passes and
@@ -138,7 +144,10 @@ class HeadlessPlatform final : public ui::Platform {
         return {};
       const std::string item = platform_.menuChoices.front();
       platform_.menuChoices.pop_front();
-      return item;
+      if (item != "<quit>")
+        return item;
+      platform_.toldToQuit_ = true;
+      return {};
     }
 
    private:
@@ -158,8 +167,16 @@ class HeadlessPlatform final : public ui::Platform {
     std::map<std::string, std::pair<double, std::shared_ptr<bool>>> timers_;  // period, live
   };
 
+  bool takeQuit() {
+    toldToQuit_ = toldToQuit_ || quitQueued_;
+    quitQueued_ = false;
+    return toldToQuit_;
+  }
+
   FakeDesktop& desktop_;
   double timeOfDayAtStart_;
+  bool quitQueued_ = false;
+  bool toldToQuit_ = false;
   double now_ = 0;
   bool quit_ = false;
   int idleSleeps_ = 0;  // sleeps in a row that let no time pass

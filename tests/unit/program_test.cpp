@@ -190,6 +190,34 @@ INSTANTIATE_TEST_SUITE_P(EveryWay, Ending,
                            return info.param.first + "Inside" + info.param.second;
                          });
 
+// A WM_QUIT that another program posts ends the program at once, wherever it
+// is taken: by a pause's pump, inside a handler, or by a loop of the
+// system's that keeps it for itself (the menu's), so that the event loop
+// never sees it. No handler runs after it, nothing more is said (no
+// farewell), and the event loop returns.
+TEST(Quit, EndsTheProgramAtOnceWhereverItIsTaken) {
+  struct Case {
+    const char* steps;
+    double quitAt;  // < 0: the menu's loop takes it
+    Sequence said;
+  };
+  const Case cases[] = {
+      {"0.75 Label3; 3 Label6", 3.5, kIdleOn + Sequence{"SignatureLine"}},
+      {"0.75 Label3; 5 Label7:<quit>", -1, kIdleOn},
+  };
+  for (const auto& [steps, quitAt, said] : cases) {
+    SCOPED_TRACE(steps);
+    Program p;
+    const double last = p.play(steps);
+    if (quitAt >= 0)
+      p.platform.at(quitAt, [&p] { p.platform.postQuit(); });
+    p.runUntil(200);
+    EXPECT_TRUE(Follows(p.lines(), said)) << "and nothing after it";
+    EXPECT_TRUE(p.runtime.ended());
+    EXPECT_EQ(p.platform.now(), quitAt >= 0 ? quitAt : last) << "the event loop returned then";
+  }
+}
+
 TEST(OptionsMenu, ItsHolderIsLoadedByTheFirstPopupAndNeverShown) {
   Program p;
   p.start();

@@ -165,7 +165,7 @@ int main() {
   CloseHandle(closed);
   int refusedWakes = 0;
   for (const DWORD until = GetTickCount() + 300; LONG(until - GetTickCount()) > 0; ++refusedWakes)
-    win32::MessageRules::Sleep(100, closed);
+    win32::MessageRules::Sleep(100, &closed, 1);
   std::printf("refused_wakes=%d\n", refusedWakes);
   return 0;
 }

@@ -10,6 +10,7 @@
 //                           tick  sends a tick of Timer1 (WM_TIMER 1)
 //                           move  sends WM_SYSCOMMAND SC_MOVE (the keyboard
 //                                 move runs until a key ends it)
+//                           boxmove the same, to the reason box
 //                           X,Y   sends a click: WM_LBUTTONDOWN and
 //                                 WM_LBUTTONUP at that point of the window
 //                           close sends WM_CLOSE, as the taskbar's Close
@@ -17,6 +18,9 @@
 //                           escape posts the Escape key that ends a move
 //                           quit  posts WM_QUIT to the window's thread
 //                           cue   waits for a line on standard input
+//   probe strays          posts what no program should to each thread of
+//                         zoble's but the main window's: WM_APP+1 with
+//                         lParam 1, then WM_QUIT; prints "threads=N"
 //   probe front           prints the class and the title of the foreground
 //                         window: "CLASS<TAB>TITLE"
 //   probe flicker COUNT   moves the focus COUNT times between two windows of
@@ -44,6 +48,7 @@
 //                         child windows)
 #include <windows.h>
 #include <psapi.h>
+#include <tlhelp32.h>
 
 #include <cwchar>
 #include <string>
@@ -147,8 +152,9 @@ int Panel(int count, wchar_t** steps) {
     // behind them all the same.
     if (step == L"tick") {
       ok = SendNotifyMessageW(main, WM_TIMER, 1, 0);
-    } else if (step == L"move") {
-      ok = SendNotifyMessageW(main, WM_SYSCOMMAND, SC_MOVE, 0);
+    } else if (step == L"move" || step == L"boxmove") {
+      const HWND to = step == L"move" ? main : FindWindowExW(main, nullptr, L"Edit", nullptr);
+      ok = to && SendNotifyMessageW(to, WM_SYSCOMMAND, SC_MOVE, 0);
     } else if (std::swscanf(step.c_str(), L"%d,%d", &x, &y) == 2) {
       ok = Send(main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y)) &&
            Send(main, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
@@ -163,6 +169,29 @@ int Panel(int count, wchar_t** steps) {
     }
   }
   return ok ? 0 : 1;
+}
+
+int Strays() {
+  DWORD process = 0;
+  const DWORD panel = GetWindowThreadProcessId(MainWindow(), &process);
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (!panel || snapshot == INVALID_HANDLE_VALUE)
+    return 1;
+  THREADENTRY32 thread{};
+  thread.dwSize = sizeof thread;
+  int posted = 0;
+  for (BOOL more = Thread32First(snapshot, &thread); more; more = Thread32Next(snapshot, &thread)) {
+    if (thread.th32OwnerProcessID != process || thread.th32ThreadID == panel)
+      continue;
+    // A thread without a message queue takes no post; zoble's sending
+    // thread has one from its first send.
+    if (PostThreadMessageW(thread.th32ThreadID, WM_APP + 1, 0, 1) &&
+        PostThreadMessageW(thread.th32ThreadID, WM_QUIT, 0, 0))
+      ++posted;
+  }
+  CloseHandle(snapshot);
+  wprintf(L"threads=%d\n", posted);
+  return 0;
 }
 
 int Front() {
@@ -265,6 +294,8 @@ int wmain(int argc, wchar_t** argv) {
     return Panel(argc - 2, argv + 2);
   if (argc == 2 && std::wcscmp(argv[1], L"front") == 0)
     return Front();
+  if (argc == 2 && std::wcscmp(argv[1], L"strays") == 0)
+    return Strays();
   if (argc == 3 && std::wcscmp(argv[1], L"flicker") == 0)
     return Flicker(std::wcstol(argv[2], nullptr, 10));
   if (argc == 3 && std::wcscmp(argv[1], L"watch") == 0)
@@ -274,7 +305,7 @@ int wmain(int argc, wchar_t** argv) {
   if (argc == 3 && std::wcscmp(argv[1], L"usage") == 0)
     return Usage(argv[2]);
   fwprintf(stderr,
-           L"usage: probe settext HEX | probe panel STEP... | "
+           L"usage: probe settext HEX | probe panel STEP... | probe strays | "
            L"probe front | probe flicker COUNT | probe watch SECONDS | "
            L"probe window CLASS TITLE | probe usage TITLE\n");
   return 2;
