@@ -1,6 +1,7 @@
 # The release for Windows users: zoble-VERSION-win32.zip or -win64.zip, with
-# zoble.exe and a short readme, made by `cmake --build --preset NAME --target package`.
-install(TARGETS zoble RUNTIME DESTINATION .)
+# zoble.exe, zoble-check.exe (what the user's Windows does of what zoble
+# relies on) and a short readme, made by `cmake --build --preset NAME --target package`.
+install(TARGETS zoble zoble-check RUNTIME DESTINATION .)
 # Notepad on older Windows shows a file with bare line feeds as one line.
 configure_file(${PROJECT_SOURCE_DIR}/docs/windows-readme.txt.in ${CMAKE_BINARY_DIR}/readme.txt
                @ONLY NEWLINE_STYLE CRLF)

@@ -53,9 +53,9 @@ class FormWindow final : public ui::FormPeer {
   HWND hwnd_ = nullptr;
   int dpi_ = 96;
   HBITMAP picture_ = nullptr;
-  std::vector<HWND> textBoxes_;         // in design order
-  std::vector<bool> timersOn_;          // in design order
-  std::vector<HMENU> menus_;  // top-level menus, in design order
+  std::vector<HWND> textBoxes_;  // in design order
+  std::vector<bool> timersOn_;   // in design order
+  std::vector<HMENU> menus_;     // top-level menus, in design order
   ui::ClickTracker clicks_;
 };
 

@@ -39,9 +39,9 @@ bool StartsAHandler(UINT message) {
          message == WM_CLOSE;
 }
 
-static_assert(kWakeForAnything == (QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON | QS_POSTMESSAGE |
-                                   QS_TIMER | QS_PAINT | QS_SENDMESSAGE | QS_HOTKEY |
-                                   QS_ALLPOSTMESSAGE));
+static_assert(kWakeForAnything ==
+              (QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_TIMER | QS_PAINT |
+               QS_SENDMESSAGE | QS_HOTKEY | QS_ALLPOSTMESSAGE));
 static_assert(kWakeInSystemLoop == (QS_SENDMESSAGE | QS_PAINT | QS_TIMER | QS_POSTMESSAGE));
 static_assert(kWakeForALine == (QS_SENDMESSAGE | QS_PAINT));
 
@@ -60,9 +60,9 @@ void NoteQuit() {
   if (quitTaken)
     return;
   quitTaken = true;
-  // The loop that took it may go on: Wine's menu keeps tracking. A menu
-  // open now ends, and so does a move (it holds the capture).
-  EndMenu();
+  // The loop that took it may go on: Wine's menu keeps tracking. The
+  // system's menus and its move hold the capture while they run; told to
+  // cancel, they end.
   if (systemLoops) {
     if (const HWND captured = GetCapture())
       SendMessageW(captured, WM_CANCELMODE, 0, 0);
@@ -193,8 +193,8 @@ DWORD MessageRules::Sleep(DWORD ms, const HANDLE* objects, DWORD count) {
   // it again and again; a line's wait only for what is sent and paints.
   static constexpr DWORD kWakes[] = {kWakeForAnything, kWakeInSystemLoop, kWakeForALine};
   const DWORD started = GetTickCount();
-  const DWORD woke = MsgWaitForMultipleObjectsEx(count, objects, ms, kWakes[int(now)],
-                                                 now == Running::kEventLoop ? MWMO_INPUTAVAILABLE : 0);
+  const DWORD woke = MsgWaitForMultipleObjectsEx(
+      count, objects, ms, kWakes[int(now)], now == Running::kEventLoop ? MWMO_INPUTAVAILABLE : 0);
   wokeAtOnce = woke == queue && GetTickCount() == started;
   if (woke != WAIT_FAILED)
     return woke;

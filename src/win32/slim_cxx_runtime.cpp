@@ -1,7 +1,7 @@
 // Pieces of the static C++ runtime that zoble.exe defines itself, to leave
-// out what it never needs. Linked into zoble.exe alone; an object of the
-// program wins over the library's archive members, so theirs are never
-// pulled in.
+// out what it never needs. Linked into zoble.exe and zoble-check.exe (which
+// adds the helpers it calls besides); an object of the program wins over the
+// library's archive members, so theirs are never pulled in.
 //
 // - The std::__throw_* helpers the standard containers call. The library
 //   keeps them all in one member, and its std::length_error pulls in the

@@ -26,8 +26,12 @@ def pytest_collection_modifyitems(config, items):
 
 
 def end(session: Session) -> None:
+    # zoble tells a debugger of each wait the system refused: none may be.
+    refused = [f.name for f in session.dir.glob("*-zoble.exe.stderr")
+               if b"zoble: a wait was refused" in f.read_bytes()]
     session.close()
     assert prefix_processes(session.prefix) == [], "a process of the session's prefix is left"
+    assert refused == [], "a wait of zoble's was refused"
 
 
 @pytest.fixture

@@ -2,9 +2,9 @@
 code page lacks, and a client that stalls or hangs while a person clicks and
 types. Nothing may be lost, torn or changed, and zoble answers the system
 throughout. What another program sends or posts to the panel: inside a
-stalled line, inside a reminder inside a system loop, a quit. And the rules
-of the system's loops that Wine's own loops hide from zoble.exe, held by
-programs of their own."""
+stalled line, inside a reminder inside a system loop. (The rules of the
+system's loops that Wine's own loops hide from zoble.exe are zoble-check's:
+test_check.py.)"""
 
 from __future__ import annotations
 
@@ -148,32 +148,6 @@ def test_a_close_inside_a_reminder_inside_a_system_loop(loop, zoble, golden):
         assert 59500 < lines[5].ms - lines[4].ms < 65000, lines[5]
 
 
-def test_a_quit_posted_by_another_program_ends_zoble_at_once(zoble):
-    # Inside the wait for the instant-message window, which opens only after
-    # 20 s: zoble ends at once, and types nothing more.
-    z = zoble("--im-delay", "20000")
-    z.open()
-    z.choose("ims off")
-    z.sim.wait_for("KEYWORD")
-    z.session.probe("panel", "quit").output()
-    assert z.process.wait_exit(8) == 0
-    z.session.stop(z.sim)
-    assert [r.window for r in z.sim.read_to_end()
-            if r.how == "sent" and not r.window.startswith("Lobby")] == ["keyword"] * 3
-
-
-def test_system_loops_and_a_pause_inside_one(session):
-    # The text box's own menu and a move another program asks for are system
-    # loops. A click and Enter queued before a half-second pause inside one
-    # are still queued after it; the pause woke for ticks and sends only. A
-    # wait the system refuses sleeps all the same.
-    seen = fields(session.start(session.build_dir / "system_loops.exe", stdout=True).output())
-    assert (seen["menu"], seen["move"]) == (1, 1), "1: as in a system loop; -1: no tick inside"
-    assert seen["queued"] == 1, "the input never reached the queue"
-    assert (seen["click"], seen["key"], seen["dispatched"]) == (1, 1, 0), seen
-    assert seen["ticks"] >= 5 and seen["sent"] == 1, seen
-    assert seen["wakes"] <= seen["ticks"] + 5, seen
-    assert seen["refused_wakes"] <= 20, "a refused wait spins"
 
 
 # hi_IN has no ANSI code page of its own: the system's is UTF-8, as where

@@ -18,9 +18,10 @@
 //                           escape posts the Escape key that ends a move
 //                           quit  posts WM_QUIT to the window's thread
 //                           cue   waits for a line on standard input
-//   probe strays          posts what no program should to each thread of
+//   probe strays [end]    posts what no program should to each thread of
 //                         zoble's but the main window's: WM_APP+1 with
-//                         lParam 1, then WM_QUIT; prints "threads=N"
+//                         lParam 1, then WM_QUIT; with "end", ends those
+//                         threads instead; prints "threads=N"
 //   probe front           prints the class and the title of the foreground
 //                         window: "CLASS<TAB>TITLE"
 //   probe flicker COUNT   moves the focus COUNT times between two windows of
@@ -171,7 +172,7 @@ int Panel(int count, wchar_t** steps) {
   return ok ? 0 : 1;
 }
 
-int Strays() {
+int Strays(bool end) {
   DWORD process = 0;
   const DWORD panel = GetWindowThreadProcessId(MainWindow(), &process);
   const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
@@ -183,6 +184,13 @@ int Strays() {
   for (BOOL more = Thread32First(snapshot, &thread); more; more = Thread32Next(snapshot, &thread)) {
     if (thread.th32OwnerProcessID != process || thread.th32ThreadID == panel)
       continue;
+    if (end) {
+      const HANDLE handle = OpenThread(THREAD_TERMINATE, FALSE, thread.th32ThreadID);
+      posted += handle && TerminateThread(handle, 0) ? 1 : 0;
+      if (handle)
+        CloseHandle(handle);
+      continue;
+    }
     // A thread without a message queue takes no post; zoble's sending
     // thread has one from its first send.
     if (PostThreadMessageW(thread.th32ThreadID, WM_APP + 1, 0, 1) &&
@@ -294,8 +302,8 @@ int wmain(int argc, wchar_t** argv) {
     return Panel(argc - 2, argv + 2);
   if (argc == 2 && std::wcscmp(argv[1], L"front") == 0)
     return Front();
-  if (argc == 2 && std::wcscmp(argv[1], L"strays") == 0)
-    return Strays();
+  if ((argc == 2 || argc == 3) && std::wcscmp(argv[1], L"strays") == 0)
+    return Strays(argc == 3 && std::wcscmp(argv[2], L"end") == 0);
   if (argc == 3 && std::wcscmp(argv[1], L"flicker") == 0)
     return Flicker(std::wcstol(argv[2], nullptr, 10));
   if (argc == 3 && std::wcscmp(argv[1], L"watch") == 0)
@@ -305,7 +313,7 @@ int wmain(int argc, wchar_t** argv) {
   if (argc == 3 && std::wcscmp(argv[1], L"usage") == 0)
     return Usage(argv[2]);
   fwprintf(stderr,
-           L"usage: probe settext HEX | probe panel STEP... | probe strays | "
+           L"usage: probe settext HEX | probe panel STEP... | probe strays [end] | "
            L"probe front | probe flicker COUNT | probe watch SECONDS | "
            L"probe window CLASS TITLE | probe usage TITLE\n");
   return 2;

@@ -23,9 +23,10 @@ from pathlib import Path
 
 from wine import Wine, for_build
 
-# Wine says only its errors (in each program's stderr file, shown when hostsim
-# fails to come up); no Mono or Gecko installers (there is no network).
-WINE_ENV = {"WINEDEBUG": "-all,err+all", "WINEDLLOVERRIDES": "mscoree,mshtml="}
+# Wine says only its errors and what programs say to a debugger (in each
+# program's stderr file, shown when hostsim fails to come up); no Mono or
+# Gecko installers (there is no network).
+WINE_ENV = {"WINEDEBUG": "-all,err+all,warn+debugstr", "WINEDLLOVERRIDES": "mscoree,mshtml="}
 # Debian's 32-bit Wine looks for its fonts beside its libraries, not in the
 # prefix; without Marlett, captions show letters for their buttons.
 WINE_FONTS = Path("/usr/share/wine/fonts")
