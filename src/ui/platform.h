@@ -30,8 +30,8 @@ class FormPeer {
 };
 
 // While it lives, changes among another program's windows (one created,
-// destroyed, shown, hidden or renamed) wake sleepUntilEvent, so a wait for a
-// foreign window sleeps instead of looking again and again.
+// destroyed or renamed) wake sleepUntilEvent, so a wait for a foreign window
+// sleeps instead of looking again and again.
 class DesktopWatch {
  public:
   virtual ~DesktopWatch() = default;

@@ -14,14 +14,14 @@ namespace {
 // Out-of-context WinEvent hooks: each event arrives in this thread's queue,
 // which wakes a wait; the callback only counts it.
 //
-// Only windows created, destroyed, shown, hidden (0x8000-0x8003) or renamed
-// (0x800C), and only the watched program's: focus and location changes come
-// with every mouse move on the desktop, and would wake a wait to search the
-// client's windows for nothing.
+// Only windows created, destroyed (0x8000-0x8001) or renamed (0x800C), and
+// only the watched program's: the waits find windows by class and title,
+// shown or not, and focus and location changes come with every mouse move on
+// the desktop. Any other event would wake a wait for nothing.
 class WinEventWatch final : public ui::DesktopWatch {
  public:
   explicit WinEventWatch(DWORD process)
-      : hooks_{Hook(EVENT_OBJECT_CREATE, EVENT_OBJECT_HIDE, process),
+      : hooks_{Hook(EVENT_OBJECT_CREATE, EVENT_OBJECT_DESTROY, process),
                Hook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, process)} {}
   ~WinEventWatch() override {
     for (HWINEVENTHOOK hook : hooks_) {
