@@ -24,7 +24,7 @@ WINDOWS = {"2000": (5, 0), "XP": (5, 1), "2003": (5, 2), "XP-x64": (5, 2), "Vist
            "7": (6, 1), "8": (6, 2), "8.1": (6, 3), "10": (10, 0)}
 # The oldest Windows each build starts on, as the README and the readme say.
 PROMISE = {"win32": "2000", "win64": "XP-x64"}
-RT_BITMAP, RT_ICON, RT_GROUP_ICON, RT_MANIFEST = 2, 3, 14, 24
+RT_ICON, RT_GROUP_ICON, RT_MANIFEST = 3, 14, 24
 # The programs in the zip, and the lists of what each may import.
 SHIPPED = {"zoble.exe": ["imports.txt"], "zoble-check.exe": ["imports.txt", "check-imports.txt"]}
 
@@ -121,13 +121,6 @@ def test_one_manifest_for_the_processor(build, tmp_path, program):
     # zoble-check carries zoble's own, so that Windows answers both alike.
     zobles = resources(build, tmp_path)[(RT_MANIFEST, 1)]
     assert manifests[1] == zobles
-
-
-@pytest.mark.parametrize("name, size", [(101, (151, 94)), (102, (200, 150))], ids=["main", "splash"])
-def test_pictures_are_24_bit_with_every_pixel(build, tmp_path, name, size):
-    data = resources(build, tmp_path)[(RT_BITMAP, name)]
-    assert dib(data) == (*size, 24, 0)
-    assert len(data) >= 40 + (size[0] * 3 + 3) // 4 * 4 * size[1]
 
 
 def test_icon_has_32_and_16_pixels_of_16_colours(build, tmp_path):

@@ -12,15 +12,6 @@ TEST(SystemRules, CodePagesThatTakeNoBestFit) {
     EXPECT_EQ(win32::TakesNoBestFit(codePage), takes) << codePage;
 }
 
-TEST(SystemRules, WakeMasksThatWindows2000Takes) {
-  // The queue-status flags Windows 2000 has (QS_KEY to QS_ALLPOSTMESSAGE): it
-  // fails a wait that names QS_RAWINPUT (XP), QS_TOUCH or QS_POINTER (8).
-  constexpr std::uint32_t kWindows2000 = 0x01FF;
-  for (const std::uint32_t mask :
-       {win32::kWakeForAnything, win32::kWakeInSystemLoop, win32::kWakeForALine})
-    EXPECT_EQ(mask & ~kWindows2000, 0u) << std::hex << mask;
-}
-
 TEST(SystemRules, WhatAFailedSendMeans) {
   using win32::SendFailure;
   struct Case {

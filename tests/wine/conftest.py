@@ -45,12 +45,13 @@ def session(build):
 @pytest.fixture
 def zoble(build, golden):
     """Starts the stand-in client and zoble.exe in a session of their own:
-    zoble(*hostsim_args, lang=..., layout=...). The session ends after the
-    case, and nothing of its prefix may be left running then."""
+    zoble(*hostsim_args, lang=..., layout=..., dpi=...). The session ends
+    after the case, and nothing of its prefix may be left running then."""
     sessions = []
 
-    def start(*hostsim_args: str, lang: str = "C.UTF-8", layout: str | None = None) -> Zoble:
-        session = Session(build, lang=lang)
+    def start(*hostsim_args: str, lang: str = "C.UTF-8", layout: str | None = None,
+              dpi: int | None = None) -> Zoble:
+        session = Session(build, lang=lang, dpi=dpi)
         sessions.append(session)
         if layout:
             session.keyboard_layout(layout)

@@ -5,13 +5,7 @@ reached each client is compared whole, in order, byte for byte."""
 
 from __future__ import annotations
 
-import time
-
 from panel import CLOSE, START
-
-# A one-second pause lasts half a second at the least; the clock zoble's
-# pauses end on is a single-precision number, a few ms either way.
-SHORTEST_PAUSE = 0.5 - 0.03
 
 
 def received(sim) -> list[tuple]:
@@ -36,13 +30,11 @@ def clicked(name: bytes, icon: str) -> list[tuple]:
 
 
 def test_only_the_room_and_the_icon_meant_take_input(zoble, golden):
-    # No client at all: nothing is posted, and the greeting's pause is kept.
+    # No client at all: nothing is posted (the pauses kept with no line to
+    # measure them by are the unit tests').
     z = zoble("--no-client", "--stray-richcntl")
-    splash = z.session.window("Form2")
-    began = time.monotonic()
-    z.session.click(*splash.middle())
+    z.session.click(*z.session.window("Form2").middle())
     z.main = z.session.window("Form1")
-    assert time.monotonic() - began > SHORTEST_PAUSE, "the panel shows after the greeting's pause"
     z.session.stop(z.sim)
     assert received(z.sim) == []
     # The decoy, in front of two rooms, lacks only the people list: lines go
@@ -58,15 +50,13 @@ def test_only_the_room_and_the_icon_meant_take_input(zoble, golden):
                                + line("Back", golden.reason(b"idle reason"))
                                + clicked(b"$IM_OFF", "im/icon3"))
     # A room with one "RICHCNTL" has no entry for the farewell, which comes
-    # inside the wait for an answer to the click, and keeps its pause. Of
-    # three icons, the walk starts again from the first twice.
+    # inside the wait for an answer to the click. Of three icons, the walk
+    # starts again from the first twice.
     z.sim = z.session.hostsim("--at", "330,40", "--single-richcntl", "--stray-richcntl",
                               "--im-icons", "3")
     z.choose("ims on")
     z.sim.wait_for("WM_LBUTTONUP")
-    began = time.monotonic()
     z.click(CLOSE)
     assert z.process.wait_exit(60) == 0
-    assert time.monotonic() - began > SHORTEST_PAUSE, "zoble ends after the farewell's pause"
     z.session.stop(z.sim)
     assert received(z.sim) == clicked(b"$IM_ON", "im/icon1")

@@ -32,9 +32,10 @@ constexpr size_t kImSendIcon = 8;  // the ninth icon, counted from 0
 // Posted by an IM window to itself when its send icon was clicked, so that
 // what follows runs after the click's sender has got its answer.
 constexpr UINT kImOutcomeMessage = WM_APP + 1;
-// Posted by an entry to the frame (--hang-after-line), so that the line's
-// sender has its answer first.
-constexpr UINT kHangMessage = WM_APP + 2;
+// Posted by an entry to the frame with the line's number, so that the line's
+// sender has its answer before the line is told to other programs and before
+// a hang that follows it (--hang-after-line).
+constexpr UINT kLineEnteredMessage = WM_APP + 2;
 
 enum class Kind {
   kFrame,
@@ -101,6 +102,8 @@ struct App {
   int topLevels = 0;
   int imsOpened = 0;
   unsigned linesEntered = 0;
+  std::vector<HANDLE> linesTold;  // kept open, so that a program that asks late finds each set
+  HANDLE cue = nullptr;           // --hang-until-cue: set by a line on standard input
   HFONT uiFont = nullptr;
   HFONT boldFont = nullptr;
   std::map<std::string, HFONT> chatFonts;
@@ -119,6 +122,7 @@ extern App g;
 
 // main.cpp
 void Hang();
+void LineEntered(unsigned number);
 
 // tree.cpp
 Node* Find(HWND hwnd);

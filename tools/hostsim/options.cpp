@@ -53,6 +53,8 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
       o.strayRichcntl = true;
     } else if (name == "--no-client") {
       o.noClient = true;
+    } else if (name == "--hang-until-cue") {
+      o.hangUntilCue = true;
     } else if (name == "--log") {
       if (!needsValue())
         return std::nullopt;

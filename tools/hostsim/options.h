@@ -18,6 +18,7 @@ struct Options {
   bool noClient = false;
   unsigned hangMs = 0;
   std::vector<unsigned> hangAfterLines;  // none: the hang starts right after READY
+  bool hangUntilCue = false;             // a line on standard input ends a hang
   unsigned imDelayMs = 300;
   unsigned flickerFocus = 0;  // focus moves before an instant-message window opens
   unsigned imIcons = 10;

@@ -12,8 +12,8 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       // Not passed on: DefFrameProc would stretch the MDI area over the toolbar.
       LayoutFrame();
       return 0;
-    case kHangMessage:
-      Hang();
+    case kLineEnteredMessage:
+      LineEntered(unsigned(wParam));
       return 0;
     case WM_DESTROY:
       g.mdi = nullptr;

@@ -2,8 +2,6 @@
 // the room's transcript.
 #include <windows.h>
 
-#include <algorithm>
-
 #include "client.h"
 
 namespace hostsim {
@@ -24,10 +22,7 @@ static void EnterLine(Room& room) {
   // the record. Read off the clock zoble's pauses end on, as the line comes:
   // a counter summed from the start need not keep step with it.
   g.log.event(Find(target)->name, "LINE", line, 0, Recorder::TimeOfDayMs());
-  ++g.linesEntered;
-  const auto& hangs = g.options.hangAfterLines;
-  if (g.options.hangMs && std::find(hangs.begin(), hangs.end(), g.linesEntered) != hangs.end())
-    PostMessageA(g.frame, kHangMessage, 0, 0);
+  PostMessageA(g.frame, kLineEnteredMessage, ++g.linesEntered, 0);
 }
 
 LRESULT CALLBACK RichProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

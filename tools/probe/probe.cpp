@@ -18,6 +18,10 @@
 //                           escape posts the Escape key that ends a move
 //                           quit  posts WM_QUIT to the window's thread
 //                           cue   waits for a line on standard input
+//                           post-tick posts a tick of Timer1, which waits
+//                                 in the queue as the timer's own would
+//                           lineN waits up to 120 s for the stand-in
+//                                 client's word that its Nth line is in
 //   probe strays [end]    posts what no program should to each thread of
 //                         zoble's but the main window's: WM_APP+1 with
 //                         lParam 1, then WM_QUIT; with "end", ends those
@@ -30,18 +34,31 @@
 //   probe watch SECONDS   asks the main window for an answer every 100 ms
 //                         (WM_NULL, given up after 1 s), has it repaint, and
 //                         reads its reason box; prints "worst_ms=N hung=K
-//                         unanswered=U unpainted=P samples=M changed_ms=C":
+//                         unanswered=U unpainted=P samples=M changed_at=T":
 //                         the slowest answer, how often the system called the
 //                         window hung, how many asks went unanswered, how
 //                         often it had not repainted by the next ask, and
 //                         when the box's text first differed from what it
-//                         held at the start (-1: never)
+//                         held at the start (-1: never), as the local time of
+//                         day in ms since midnight: the clock of hostsim's
+//                         LINE and SEND_WAITS
 //   probe window CLASS TITLE
 //                         the top-level window of that class and title: a
 //                         line "style=0xS exstyle=0xE visible=V", then a line
-//                         "CLASS<TAB>TEXT<TAB>visible=V icon=I" for each
-//                         direct child in Z order (I: whether it shows an
-//                         icon), such as a message box's buttons
+//                         "CLASS<TAB>TEXT<TAB>visible=V icon=I left=L
+//                         top=T width=W height=H" for each direct child in
+//                         Z order (I: whether it shows an icon; its place on
+//                         the screen), such as a message box's buttons
+//   probe paint           has every shown window of zoble's paint itself
+//                         afresh (its menu and boxes too), and returns once
+//                         they have: the display then shows what they draw
+//   probe ink FONT WIDTH HEIGHT TEXT
+//                         TEXT drawn by the system as zoble's windows and
+//                         the system's own draw it, in a WIDTH by HEIGHT
+//                         rectangle: FONT "label" (the GUI font, one line,
+//                         as a label), "menu" (the menu font, one line) or
+//                         "box" (the message font, words wrapped, as a
+//                         message box); a line of "#" (ink) and "." a row
 //   probe usage TITLE     figures of the process owning the top-level window
 //                         TITLE, on one line of NAME=VALUE: peak_private
 //                         (bytes), gdi and user (object counts, -1 where the
@@ -121,12 +138,15 @@ int Watch(double seconds) {
     hung += IsHungAppWindow(main) ? 1 : 0;
     const std::wstring text = BoxText(box, answered);
     unanswered += Unanswered(answered);
-    if (answered && changed < 0 && text != initial)
-      changed = (long long)(GetTickCount64() - start);
+    if (answered && changed < 0 && text != initial) {
+      SYSTEMTIME t;
+      GetLocalTime(&t);
+      changed = ((t.wHour * 60LL + t.wMinute) * 60 + t.wSecond) * 1000 + t.wMilliseconds;
+    }
     ++samples;
     Sleep(100);
   }
-  wprintf(L"worst_ms=%llu hung=%d unanswered=%d unpainted=%d samples=%d changed_ms=%lld\n", worst,
+  wprintf(L"worst_ms=%llu hung=%d unanswered=%d unpainted=%d samples=%d changed_at=%lld\n", worst,
           hung, unanswered, unpainted, samples, changed);
   return 0;
 }
@@ -134,6 +154,17 @@ int Watch(double seconds) {
 bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   DWORD_PTR result = 0;
   return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 60000, &result) != 0;
+}
+
+// The stand-in client sets this event once its Nth line is in and the
+// line's sender has had its answer.
+bool AwaitLine(int number) {
+  const std::wstring name = L"hostsim line " + std::to_wstring(number);
+  const HANDLE told = CreateEventW(nullptr, TRUE, FALSE, name.c_str());
+  const bool set = told && WaitForSingleObject(told, 120000) == WAIT_OBJECT_0;
+  if (told)
+    CloseHandle(told);
+  return set;
 }
 
 bool AwaitCue() {
@@ -147,7 +178,7 @@ int Panel(int count, wchar_t** steps) {
   bool ok = main != nullptr;
   for (int i = 0; i < count && ok; ++i) {
     const std::wstring step = steps[i];
-    int x = 0, y = 0;
+    int x = 0, y = 0, line = 0;
     // A tick and a move are sent without waiting (the move runs until its
     // Escape, the tick's reminder for seconds): what is sent next comes in
     // behind them all the same.
@@ -156,6 +187,10 @@ int Panel(int count, wchar_t** steps) {
     } else if (step == L"move" || step == L"boxmove") {
       const HWND to = step == L"move" ? main : FindWindowExW(main, nullptr, L"Edit", nullptr);
       ok = to && SendNotifyMessageW(to, WM_SYSCOMMAND, SC_MOVE, 0);
+    } else if (step == L"post-tick") {
+      ok = PostMessageW(main, WM_TIMER, 1, 0);
+    } else if (std::swscanf(step.c_str(), L"line%d", &line) == 1) {
+      ok = AwaitLine(line);
     } else if (std::swscanf(step.c_str(), L"%d,%d", &x, &y) == 2) {
       ok = Send(main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y)) &&
            Send(main, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
@@ -236,13 +271,16 @@ int Describe(const wchar_t* cls, const wchar_t* title) {
   wprintf(L"style=0x%08lx exstyle=0x%08lx visible=%d\n", GetWindowLongW(window, GWL_STYLE),
           GetWindowLongW(window, GWL_EXSTYLE), IsWindowVisible(window) ? 1 : 0);
   for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    wchar_t childClass[64] = L"", text[256] = L"";
+    wchar_t childClass[64] = L"", text[1024] = L"";
     GetClassNameW(child, childClass, 64);
-    GetWindowTextW(child, text, 256);
+    GetWindowTextW(child, text, 1024);
     DWORD_PTR icon = 0;  // what a picture control shows; 0 for any other child
     SendMessageTimeoutW(child, STM_GETICON, 0, 0, SMTO_NORMAL, 1000, &icon);
-    wprintf(L"%ls\t%ls\tvisible=%d icon=%d\n", childClass, text, IsWindowVisible(child) ? 1 : 0,
-            icon ? 1 : 0);
+    RECT r{};
+    GetWindowRect(child, &r);
+    wprintf(L"%ls\t%ls\tvisible=%d icon=%d left=%ld top=%ld width=%ld height=%ld\n", childClass,
+            text, IsWindowVisible(child) ? 1 : 0, icon ? 1 : 0, r.left, r.top, r.right - r.left,
+            r.bottom - r.top);
   }
   return 0;
 }
@@ -293,6 +331,78 @@ int Usage(const wchar_t* title) {
   return 0;
 }
 
+BOOL CALLBACK PaintIfOf(HWND window, LPARAM process) {
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  // Painted now, each WM_PAINT sent to its thread and answered.
+  if (owner == DWORD(process) && IsWindowVisible(window))
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  return TRUE;
+}
+
+int Paint() {
+  DWORD process = 0;
+  if (!GetWindowThreadProcessId(FindWindowW(L"ZobleForm", nullptr), &process))
+    return 1;
+  EnumWindows(PaintIfOf, LPARAM(process));
+  return 0;
+}
+
+// The font and the way of drawing that FONT names (see the usage above).
+bool InkFont(const wchar_t* font, HFONT& made, UINT& format) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  format = DT_LEFT | DT_TOP | DT_NOPREFIX | DT_SINGLELINE;
+  if (std::wcscmp(font, L"label") == 0) {
+    made = nullptr;
+    return true;
+  }
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+    return false;
+  if (std::wcscmp(font, L"menu") == 0) {
+    made = CreateFontIndirectW(&metrics.lfMenuFont);
+  } else if (std::wcscmp(font, L"box") == 0) {
+    made = CreateFontIndirectW(&metrics.lfMessageFont);
+    format = DT_LEFT | DT_TOP | DT_NOPREFIX | DT_WORDBREAK | DT_EXPANDTABS;
+  }
+  return made != nullptr;
+}
+
+int Ink(const wchar_t* font, int width, int height, const wchar_t* text) {
+  HFONT made = nullptr;
+  UINT format = 0;
+  if (width <= 0 || height <= 0 || width > 2048 || height > 2048 || !InkFont(font, made, format))
+    return 1;
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  HGDIOBJ oldFont = SelectObject(dc, made ? made : GetStockObject(DEFAULT_GUI_FONT));
+  RECT r{0, 0, width, height};
+  FillRect(dc, &r, HBRUSH(GetStockObject(WHITE_BRUSH)));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(0, 0, 0));
+  DrawTextW(dc, text, -1, &r, format);
+  GdiFlush();
+  const auto* pixel = static_cast<const DWORD*>(bits);
+  std::wstring row(size_t(width), L'.');
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x)
+      row[size_t(x)] = (pixel[y * width + x] & 0xFFFFFF) == 0xFFFFFF ? L'.' : L'#';
+    wprintf(L"%ls\n", row.c_str());
+  }
+  SelectObject(dc, oldFont);
+  SelectObject(dc, oldBitmap);
+  DeleteDC(dc);
+  DeleteObject(bitmap);
+  if (made)
+    DeleteObject(made);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -312,9 +422,14 @@ int wmain(int argc, wchar_t** argv) {
     return Describe(argv[2], argv[3]);
   if (argc == 3 && std::wcscmp(argv[1], L"usage") == 0)
     return Usage(argv[2]);
+  if (argc == 2 && std::wcscmp(argv[1], L"paint") == 0)
+    return Paint();
+  if (argc == 6 && std::wcscmp(argv[1], L"ink") == 0)
+    return Ink(argv[2], _wtoi(argv[3]), _wtoi(argv[4]), argv[5]);
   fwprintf(stderr,
            L"usage: probe settext HEX | probe panel STEP... | probe strays [end] | "
            L"probe front | probe flicker COUNT | probe watch SECONDS | "
-           L"probe window CLASS TITLE | probe usage TITLE\n");
+           L"probe window CLASS TITLE | probe usage TITLE | probe paint | "
+           L"probe ink FONT WIDTH HEIGHT TEXT\n");
   return 2;
 }

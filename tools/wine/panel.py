@@ -1,58 +1,90 @@
 """Where a person clicks on zoble's windows, and the steps that the tests,
-the demo and the bench all take. The points on the main window come from its
-design in src/console/forms.cpp, in pixels at 96 dpi: each is the middle of
-the largest part of its control that no control above covers."""
+the demo and the bench all take. The points on the main window come from the
+windows' looks as tests/looks.txt writes them out, in pixels at 96 dpi: each
+is the middle of the largest part of its control that no control above
+covers."""
 
 from __future__ import annotations
 
 import re
+from dataclasses import dataclass
 from itertools import combinations
 from pathlib import Path
 
 from session import Program, Session, Window
 
-FORMS = Path(__file__).resolve().parents[2] / "src" / "console" / "forms.cpp"
+LOOKS = Path(__file__).resolve().parents[2] / "tests" / "looks.txt"
 
 Rect = tuple[int, int, int, int]  # left, top, right, bottom; right and bottom lie outside
 
 
-def pixels(twips: int) -> int:
-    """Twips at 96 dpi, rounded as MulDiv rounds: halves away from zero."""
-    whole = (abs(twips) * 96 + 720) // 1440
+def pixels(twips: int, dpi: int = 96) -> int:
+    """Twips at `dpi`, rounded as MulDiv rounds: halves away from zero."""
+    whole = (abs(twips) * dpi + 720) // 1440
     return whole if twips >= 0 else -whole
 
 
-def design(function: str) -> str:
-    """The body of one of the design functions in forms.cpp."""
-    source = FORMS.read_text()
-    body = source[source.index(f"ui::FormDesign {function}()"):]
-    return body[:body.index("\n}\n")]
+@dataclass(frozen=True)
+class Part:
+    """A control as designed: its text, place and size in twips, and its
+    colour (R, G, B), a system colour's index, or None (draws nothing)."""
+    name: str
+    text: str
+    twips: tuple[int, int, int, int]  # left, top, width, height
+    colour: tuple[int, int, int] | int | None
+
+    def rect(self, dpi: int = 96) -> Rect:
+        left, top, width, height = (pixels(n, dpi) for n in self.twips)
+        return left, top, left + width, top + height
 
 
-def main_window_design() -> tuple[Rect, list[tuple[str, Rect]]]:
-    """The client area and the controls, the bottom of the stack first: a
-    later label lies above an earlier one, the text box above every label."""
-    body = design("MainWindowDesign")
-    size = dict(re.findall(r"d\.client(Width|Height) = (\d+);", body))
+@dataclass
+class Look:
+    """A window as designed: its client area in twips, its controls bottom
+    to top, its menus' items (name, caption) by the menu's name."""
+    width: int
+    height: int
+    parts: list[Part]
+    menus: dict[str, list[tuple[str, str]]]
 
-    def table(field: str) -> list[tuple[str, Rect]]:
-        rows = re.search(rf"d\.{field} = \{{(.*?)\}};", body, re.S).group(1)
-        found = []
-        for name, numbers in re.findall(r'\{"(\w+)",\s*"[^"]*",\s*\{([-\d,\s]+)\}', rows):
-            left, top, width, height = (pixels(int(n)) for n in numbers.split(","))
-            found.append((name, (left, top, left + width, top + height)))
-        return found
+    def client(self, dpi: int = 96) -> Rect:
+        return 0, 0, pixels(self.width, dpi), pixels(self.height, dpi)
 
-    client = (0, 0, pixels(int(size["Width"])), pixels(int(size["Height"])))
-    return client, table("labels") + table("textBoxes")
+
+def colour(text: str) -> tuple[int, int, int] | int | None:
+    if text.startswith("system "):
+        return int(text.split()[1])
+    return None if text == "none" else tuple(int(n) for n in text.split(","))
+
+
+def read_looks() -> tuple[dict[str, Look], dict[str, str]]:
+    """The windows' looks by name, and the boxes' texts by the item that
+    shows each."""
+    looks, boxes, window = {}, {}, None
+    for row in LOOKS.read_text().splitlines():
+        if row.startswith("#"):
+            continue
+        if form := re.fullmatch(r"(\w+) (?:borderless|sizable) (\d+)x(\d+)", row):
+            window = looks[form[1]] = Look(int(form[2]), int(form[3]), [], {})
+        elif part := re.fullmatch(r"(\w+) '(.*)' (-?\d+),(-?\d+) (\d+)x(\d+) (.*)", row):
+            twips = tuple(int(n) for n in part.group(3, 4, 5, 6))
+            window.parts.append(Part(part[1], part[2], twips, colour(part[7])))
+        elif box := re.fullmatch(r"(\w+) box '(.*)'", row):
+            boxes[box[1]] = box[2]
+        elif menu := re.fullmatch(r"(\w+) '[^']*':(.*)", row):
+            window.menus[menu[1]] = re.findall(r" (\w+) '([^']*)'", menu[2])
+    return looks, boxes
+
+
+LOOKS_BY_NAME, BOXES = read_looks()
+MAIN = LOOKS_BY_NAME["Form1"]
+CLIENT = MAIN.client()
+STACK = [(part.name, part.rect()) for part in MAIN.parts]
 
 
 def overlap(a: Rect, b: Rect) -> Rect | None:
     box = (max(a[0], b[0]), max(a[1], b[1]), min(a[2], b[2]), min(a[3], b[3]))
     return box if box[0] < box[2] and box[1] < box[3] else None
-
-
-CLIENT, STACK = main_window_design()
 
 
 def uncovered(name: str) -> Rect:
@@ -83,8 +115,8 @@ ADVERT = click_point("Label6")
 OPTIONS = click_point("Label7")
 DRAG_STRIP = click_point("Label5")
 
-# The options menu's items, in order: those with no items of their own.
-MENU_ITEMS = re.findall(r'\{"\w+",\s*"([^"]*)",\s*\{\}\}', design("MenuHolderDesign"))
+# The options menu's items, in order.
+MENU_ITEMS = [caption for _, caption in LOOKS_BY_NAME["Form3"].menus["opts"]]
 
 
 def menu_item(menu: Window, item: str) -> tuple[int, int]:

@@ -1,11 +1,13 @@
 """Wine sessions for the tests, the demo and the bench: an X display and a
 Wine prefix of their own, Windows programs started in them, hostsim's records
-as they arrive, real input, screenshots, and a close that ends exactly what
-was started, each by its process id.
+as they arrive, real input, screenshots and the display's pixels, a display
+of any dpi, and a close that ends exactly what was started, each by its
+process id.
 
 Every wait sleeps until its event or its deadline: a pidfd for a program's
 end, a condition that hostsim's reader thread signals, xdotool's --sync for a
-window, subprocess time-outs for everything else.
+window, xprop's spy for a window's end, subprocess time-outs for everything
+else.
 """
 
 from __future__ import annotations
@@ -82,6 +84,17 @@ def template(build_dir: Path, wine: Wine) -> Path:
             shutil.rmtree(building, ignore_errors=True)
             raise
     return path
+
+
+def set_dpi(prefix: Path, dpi: int) -> None:
+    """The dots per inch of the prefix's display (the control panel's
+    LogPixels), written before its first program starts."""
+    path = prefix / "user.reg"
+    head = "[Control Panel\\\\Desktop]"
+    rows = path.read_text().split("\n")
+    at = next(i for i, row in enumerate(rows) if row.startswith(head + " "))
+    rows.insert(at + 1, f'"LogPixels"=dword:{dpi:08x}')
+    path.write_text("\n".join(rows))
 
 
 def prefix_processes(prefix: Path) -> list[int]:
@@ -262,6 +275,27 @@ class HostSim(Program):
 
 
 @dataclass(frozen=True)
+class Picture:
+    """A part of the display as it showed: (r, g, b) by (x, y) from its
+    top-left corner."""
+    width: int
+    height: int
+    rgb: bytes
+
+    def at(self, x: int, y: int) -> tuple[int, int, int]:
+        i = 3 * (y * self.width + x)
+        return tuple(self.rgb[i:i + 3])
+
+    @classmethod
+    def ppm(cls, data: bytes) -> Picture:
+        """A picture from ImageMagick's PPM of 8 bits a colour."""
+        magic, size, depth, rgb = data.split(b"\n", 3)
+        assert (magic, depth) == (b"P6", b"255")
+        width, height = map(int, size.split())
+        return cls(width, height, rgb[:3 * width * height])
+
+
+@dataclass(frozen=True)
 class Window:
     """A top-level X window; Wine names each after its Windows title."""
     id: str
@@ -291,10 +325,11 @@ class Session:
     them. A context manager: leaving it ends all of it and removes the prefix."""
 
     def __init__(self, build_dir: str | Path, display: str | None = None,
-                 lang: str = "C.UTF-8"):
+                 lang: str = "C.UTF-8", dpi: int | None = None):
         """`display`: a person's display instead of one of our own, whose
         window manager then takes Wine's windows. `lang` chooses Wine's code
-        page (C.UTF-8: 1252)."""
+        page (C.UTF-8: 1252); `dpi` the display's dots per inch (Wine's own:
+        96)."""
         self.build_dir = Path(build_dir).resolve()
         self.wine = for_build(self.build_dir)
         self.programs: list[Program] = []
@@ -307,6 +342,8 @@ class Session:
             run(["cp", "-al", *(booted / name for name in LINKED), self.prefix])
             for name in COPIED:
                 shutil.copy2(booted / name, self.prefix / name)
+            if dpi:
+                set_dpi(self.prefix, dpi)
             self.display = display or self._start_xvfb()
             self.env = {k: v for k, v in os.environ.items()
                         if k not in ("WAYLAND_DISPLAY", "WINEARCH", "WINELOADER")}
@@ -350,8 +387,10 @@ class Session:
         return self._start(Program, program, args, stdout, stdin)
 
     def hostsim(self, *args: str) -> HostSim:
-        """The stand-in client, once its windows are built and drawn."""
-        sim = self._start(HostSim, self.build_dir / "hostsim.exe", ("--log", "-", *args), True)
+        """The stand-in client, once its windows are built and drawn; its
+        standard input takes cues (--hang-until-cue)."""
+        sim = self._start(HostSim, self.build_dir / "hostsim.exe", ("--log", "-", *args), True,
+                          True)
         sim.wait_for("READY", 60)
         return sim
 
@@ -408,6 +447,11 @@ class Session:
             raise TimeoutError(f"no window {title or 'popup'!r} shown within {timeout} s") from None
         return self.geometry(found[0])
 
+    def gone(self, window: Window, timeout: float = 30) -> None:
+        """Sleeps until the window is destroyed: xprop's spy ends with it."""
+        subprocess.run(["xprop", "-id", window.id, "-spy"], env=self.env, timeout=timeout,
+                       stdin=subprocess.DEVNULL, capture_output=True)
+
     def shown(self, title: str | None, owner: Program | None = None) -> list[str]:
         """The ids of the shown windows titled so (or popup menus), now."""
         result = subprocess.run(search(title, owner and owner.pid), env=self.env, timeout=30,
@@ -425,6 +469,11 @@ class Session:
         run(["import", "-window", "root", *(["-crop", crop] if crop else []), path],
             env=self.env)
         return path
+
+    def picture(self, x: int, y: int, width: int, height: int) -> Picture:
+        """That part of the display, as it shows now."""
+        return Picture.ppm(run(["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}",
+                                "-depth", "8", "ppm:-"], env=self.env))
 
     def close(self) -> None:
         """Ends each program started here by its process id, then the prefix's
