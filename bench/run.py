@@ -296,7 +296,7 @@ def click_on_the_second(session: Session, x: int, y: int) -> None:
 
 
 def processor_session(session: Session, sim: HostSim, report: Report) -> None:
-    """About three minutes: zoble and the reference each do the same
+    """Some two minutes: zoble and the reference each do the same
     session, phase by phase in turn: the greeting (the splash clicked), a
     start, the wait to its reminder, the reminder, stop, adv, the options
     menu opened, "ims off" chosen there and its instant-message exchange
