@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """zoble's figures under Wine, each beside those of a bare reference program
-(reference.exe: one window, a focused reason box, a "start" area, the same
-three lines sent the same way, no runtime or forms) measured in the same run.
+(reference.exe: the same session, the same lines sent the same way, with no
+runtime, forms or second thread) measured in the same run.
 
     bench/run.py BUILD_DIR [--no-session]    the table (a few minutes)
     bench/run.py BUILD_DIR --hour [--minutes N] [--focus-room]
@@ -11,11 +11,13 @@ Figures, not assertions: each row prints its target beside it.
 
 Timing is taken on this side: from just before xdotool releases the button
 (the pointer on the spot, the button pressed) to the moment hostsim's record of the line
-arrives on its pipe. Processor time is the kernel's (utime + stime of the
-Wine process, which keeps its process id; from /proc while it runs, from its
-rusage once it has ended). The wineserver and the prefix's own Wine services
-serve every program of the prefix at once, so their time is reported apart,
-as "shared", and not charged to either program.
+arrives on its pipe. Processor time and wakes are the scheduler's own
+accounting of the Wine process, which keeps its process id: each thread's run
+time in nanoseconds (/proc/PID/task/*/schedstat) and its voluntary switches,
+each a sleep or a round trip to the wineserver (/proc/PID/task/*/status); once
+the process has ended, its rusage. The wineserver and the prefix's own Wine
+services serve every program of the prefix at once, so their time is reported
+apart, as "shared", and not charged to either program.
 """
 
 from __future__ import annotations
@@ -32,7 +34,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tools" / "wine"))
 
-from panel import ADVERT, CLOSE, START, STOP, choose, open_panel  # noqa: E402
+from panel import ADVERT, CLOSE, OPTIONS, START, STOP, choose, menu_item, open_panel  # noqa: E402
 from session import HostSim, Session, prefix_processes, processor_seconds, run  # noqa: E402
 from session import Program as WinProcess  # noqa: E402
 from wine import for_build  # noqa: E402
@@ -81,23 +83,39 @@ def anon_kib(pid: int) -> int:
         return int(re.search(r"RssAnon:\s+(\d+)", f.read()).group(1))
 
 
+def counters(pid: int, main_thread: bool = False) -> tuple[int, int]:
+    """A live process's processor nanoseconds and wakes so far, all its
+    threads (or its first alone): the scheduler's run time, and its
+    voluntary switches."""
+    ns = wakes = 0
+    threads = Path(f"/proc/{pid}/task")
+    tasks = [threads / str(pid)] if main_thread else threads.iterdir()
+    for task in tasks:
+        try:
+            ns += int((task / "schedstat").read_text().split()[0])
+            status = (task / "status").read_text()
+        except OSError:
+            continue  # the thread ended meanwhile
+        wakes += int(re.search(r"^voluntary_ctxt_switches:\s+(\d+)", status, re.M).group(1))
+    return ns, wakes
+
+
+def seconds(pid: int) -> float:
+    return counters(pid)[0] / 1e9
+
+
 def sleeps(pid: int) -> int:
     """How often the process's threads have gone to sleep so far: each of its
-    waits once (voluntary switches; not those the scheduler forces)."""
-    count = 0
-    for status in Path(f"/proc/{pid}/task").glob("*/status"):
-        for line in status.read_text().splitlines():
-            if line.startswith("voluntary_ctxt_switches:"):
-                count += int(line.split()[1])
-    return count
+    waits once, and each round trip to the wineserver."""
+    return counters(pid)[1]
 
 
-def wait_rusage(process: WinProcess, timeout: float) -> float:
-    """Sleeps until the program ends; its whole processor seconds."""
+def wait_rusage(process: WinProcess, timeout: float) -> os.struct_rusage:
+    """Sleeps until the program ends; its rusage, all its threads."""
     process.sleep_until_ended(timeout)
     _, status, usage = os.wait4(process.pid, 0)
     process.popen.returncode = os.waitstatus_to_exitcode(status)
-    return usage.ru_utime + usage.ru_stime
+    return usage
 
 
 @dataclass
@@ -126,17 +144,22 @@ def probe(session: Session, title: str) -> Probe | None:
 class Program:
     """zoble or the reference, started in the session, clicked at its points."""
 
-    def __init__(self, session: Session, name: str, exe: str, title: str):
-        self.session, self.name, self.title = session, name, title
+    def __init__(self, session: Session, name: str, exe: str, title: str, splash: str):
+        self.session, self.name, self.title, self.splash = session, name, title, splash
         self.launched = time.monotonic()
         self.process = session.start(session.build_dir / exe)
         self.window = None
-        self.startup_cpu = 0.0
+        self.startup = (0, 0)
 
     def shown(self, title: str | None = None):
         self.window = self.session.window(title or self.title, timeout=60)
-        self.startup_cpu = processor_seconds(self.process.pid)
+        self.startup = counters(self.process.pid)
         return self.window
+
+    def open_panel(self):
+        """A click on the splash; the panel once it shows."""
+        self.session.click(*self.session.window(self.splash).middle())
+        return self.shown()
 
     def point(self, at: tuple[int, int]) -> tuple[int, int]:
         return self.window.at(*at)
@@ -167,9 +190,18 @@ def lines_after(sim: HostSim, count: int, timeout: float = 20) -> list[float]:
     return arrivals
 
 
+def started(session: Session, name: str) -> Program:
+    """zoble or the reference, its splash shown."""
+    if name == "zoble":
+        program = Program(session, name, "zoble.exe", "Form1", "Form2")
+    else:
+        program = Program(session, name, "reference.exe", "Reference", "Reference splash")
+    program.shown(program.splash)
+    return program
+
+
 def open_zoble(session: Session) -> Program:
-    z = Program(session, "zoble", "zoble.exe", "Form1")
-    z.shown("Form2")
+    z = started(session, "zoble")
     z.window = open_panel(session)
     return z
 
@@ -207,59 +239,214 @@ def kib(n: int) -> str:
     return f"{n / 1024:.0f} KiB"
 
 
+# The session's phases, in order; each program does each in turn.
+PHASES = ("greeting", "start", "wait to a reminder", "reminder", "stop", "adv", "options menu",
+          "instant message", "farewell")
+# The bounds a phase of zoble's is held to: its processor within this times the
+# reference's plus this much, its wakes within this times plus this many.
+RATIO, SPARE_MS, SPARE_WAKES = 1.2, 2.0, 10
+# After a phase's last record, the program finishes what it does after it
+# (the send returns, the handler ends); then the phase is counted.
+SETTLE = 0.3
+# The phases a click starts are done this many more times after the
+# reminder, and each program's median is taken: a single one is noisy on a
+# machine that other programs share.
+ROUNDS = 3
+
+
+class Meter:
+    """A program's processor and wakes, phase by phase, each time it did it."""
+
+    def __init__(self, program: Program):
+        self.program = program
+        # ms and wakes, and those of the threads but the first (zoble's
+        # sending thread), each time
+        self.phases: dict[str, list[tuple[float, int, float, int]]] = {}
+        self.mark = (0, 0, 0, 0)
+
+    def read(self) -> tuple[int, int, int, int]:
+        pid = self.program.process.pid
+        return counters(pid) + counters(pid, main_thread=True)
+
+    def begin(self) -> None:
+        self.mark = self.read()
+
+    def end(self, phase: str, ended: tuple[int, int] | None = None) -> None:
+        """`ended`: the whole process's ns and wakes once it has ended."""
+        ns, wakes, main_ns, main_wakes = self.read() if ended is None else ended + self.mark[2:]
+        ms, woke = (ns - self.mark[0]) / 1e6, wakes - self.mark[1]
+        side = (ns - main_ns - self.mark[0] + self.mark[2]) / 1e6
+        self.phases.setdefault(phase, []).append(
+            (ms, woke, side, wakes - main_wakes - self.mark[1] + self.mark[3]))
+
+    def median(self, phase: str) -> list[float]:
+        """Processor ms, wakes, the same of the threads but the first, and
+        how many times."""
+        done = self.phases[phase]
+        return [statistics.median(d[i] for d in done) for i in range(4)] + [len(done)]
+
+
+def click_on_the_second(session: Session, x: int, y: int) -> None:
+    """A click that lands just after a whole second of the clock: a pause ends
+    on a whole second (it starts from the clock rounded), so the pauses of a
+    phase last as long in both programs, and so do the caret's blinks."""
+    session.mousemove(x, y)
+    time.sleep(1 - time.time() % 1)
+    session.xdotool("click", "1")
+
+
 def processor_session(session: Session, sim: HostSim, report: Report) -> None:
-    """About 75 s: greeting, start, one reminder, stop, adv, ims off, close;
-    the reference beside it: start, its reminder, close."""
-    z = open_zoble(session)
-    ref = Program(session, "reference", "reference.exe", "Reference")
-    ref.shown()
-    shared = Shared(session, {z.process.pid, ref.process.pid})
-    lines_after(sim, 2)  # the greeting
-    z.click(START)
-    lines_after(sim, 3)
-    ref.click(START)
-    lines_after(sim, 3)
-    lines_after(sim, 6, timeout=75)  # both reminders, a minute after each start
-    z.click(STOP)
-    lines_after(sim, 2)
-    z.click(ADVERT)
-    lines_after(sim, 3)
-    choose(session, z.process, z.window, "ims off")
-    sim.wait_for("IM_CLOSED", 30)
-    zoble_memory = probe(session, "Form1")
-    ref_memory = probe(session, "Reference")
-    z.click(CLOSE)
-    zoble_cpu = wait_rusage(z.process, 30)
-    zoble_wall = time.monotonic() - z.launched
-    lines_after(sim, 2)  # the farewell
-    ref.click((100, 20))  # focus, away from its start area
-    session.key("alt+F4")
-    ref_cpu = wait_rusage(ref.process, 30)
-    ref_wall = time.monotonic() - ref.launched
+    """Some two minutes: zoble and the reference each do the same
+    session, phase by phase in turn: the greeting (the splash clicked), a
+    start, the wait to its reminder, the reminder, stop, adv, the options
+    menu opened, "ims off" chosen there and its instant-message exchange
+    (these and a start again, ROUNDS times), and the farewell ("x")."""
+    programs = [started(session, "zoble"), started(session, "reference")]
+    meters = {p.name: Meter(p) for p in programs}
+    shared = Shared(session, {p.process.pid for p in programs})
+    signature = {"zoble": SIGNATURE, "reference": REFERENCE_SIGNATURE}
+    reason = {"zoble": REASON, "reference": REFERENCE_REASON}
+
+    def phase(name: str, act, records, before=lambda program: None) -> None:
+        for program in programs:
+            meter = meters[program.name]
+            before(program)
+            meter.begin()
+            act(program)
+            records(program)
+            time.sleep(SETTLE)
+            meter.end(name)
+
+    def lines(count: int):
+        return lambda program: lines_after(sim, count)
+
+    def greeting(program: Program) -> None:
+        click_on_the_second(session, *session.window(program.splash).middle())
+
+    def panel(program: Program) -> None:
+        lines_after(sim, 2)
+        program.window = session.window(program.title)
+
+    phase("greeting", greeting, panel)
+    third = {}
+
+    def apart(program: Program) -> None:
+        if third:  # the reminders some seconds apart, so that each is counted alone
+            time.sleep(max(0.0, next(iter(third.values())) + 5 - time.monotonic()))
+
+    def start(program: Program) -> None:
+        click_on_the_second(session, *program.point(START))
+
+    phase("start", start, lambda program: third.update({program.name: lines_after(sim, 3)[-1]}),
+          apart)
+    # The focus to the client's room, as a user turns to it: no caret blinks
+    # in either program through the wait.
+    session.click(*ROOM)
+    time.sleep(1)
+    for meter in meters.values():
+        meter.begin()
+    for program in programs:  # zoble's reminder comes first, then the reference's
+        meter = meters[program.name]
+        time.sleep(max(0.0, third[program.name] + 59 - time.monotonic()))
+        meter.end("wait to a reminder")
+        meter.begin()
+        sim.wait_for("LINE", 75, suffix=signature[program.name])
+        sim.wait_for("LINE", 20, suffix=reason[program.name])
+        time.sleep(SETTLE)
+        meter.end("reminder")
+    for again in range(ROUNDS):
+        if again:  # another start, stopped again at once
+            phase("start", start, lines(3))
+        phase("stop", lambda program: click_on_the_second(session, *program.point(STOP)),
+              lines(2))
+        phase("adv", lambda program: click_on_the_second(session, *program.point(ADVERT)),
+              lines(3))
+        for program in programs:  # each menu chosen from before the next opens
+            meter = meters[program.name]
+            meter.begin()
+            session.click(*program.point(OPTIONS))
+            menu = session.window(None, program.process)
+            time.sleep(SETTLE)
+            meter.end("options menu")
+            meter.begin()
+            session.click(*menu_item(menu, "ims off"))
+            sim.wait_for("IM_CLOSED", 30)
+            time.sleep(0.5)  # its last look, 0.2 s after the window has gone
+            meter.end("instant message")
+    memory = {p.name: probe(session, p.title) for p in programs}
+    cpu, wall = {}, {}
+    for program in programs:
+        meter = meters[program.name]
+        meter.begin()
+        click_on_the_second(session, *program.point(CLOSE))
+        lines_after(sim, 2)
+        usage = wait_rusage(program.process, 30)
+        wall[program.name] = time.monotonic() - program.launched
+        cpu[program.name] = usage.ru_utime + usage.ru_stime
+        meter.end("farewell", (round(cpu[program.name] * 1e9), usage.ru_nvcsw))
     shared_cpu = shared.sample()
 
-    def share(cpu: float, wall: float) -> str:
-        return f"{cpu:.2f} s / {wall:.0f} s = {100 * cpu / wall:.2f}%"
+    def share(name: str) -> str:
+        return (f"{cpu[name]:.3f} s / {wall[name]:.0f} s = "
+                f"{100 * cpu[name] / wall[name]:.2f}%")
 
-    report.add("processor, whole session", share(zoble_cpu, zoble_wall),
-               share(ref_cpu, ref_wall), "zoble <= 0.3% of wall")
-    report.add("  of it Wine's start-up", f"{z.startup_cpu:.2f} s", f"{ref.startup_cpu:.2f} s")
-    report.add("  after start-up", share(zoble_cpu - z.startup_cpu, zoble_wall),
-               share(ref_cpu - ref.startup_cpu, ref_wall))
+    report.add("processor, the whole session (Wine's start-up and the phases below)",
+               share("zoble"), share("reference"), "zoble <= 0.3% of wall")
+    report.add("  Wine's start-up, to the splash: processor, wakes",
+               *(f"{p.startup[0] / 1e6:.1f} ms, {p.startup[1]}" for p in programs))
+    over, sending = [], []
+    for name in PHASES:
+        (zms, zw, zside, zsidew, n), (rms, rw, *_) = (meters[p.name].median(name)
+                                                       for p in programs)
+        ok = zms <= RATIO * rms + SPARE_MS and zw <= RATIO * rw + SPARE_WAKES
+        if not ok:
+            over.append(name)
+        if name != "farewell":  # its end is the process's, all threads at once
+            sending.append(f"{name} {zside:.1f} ms, {zsidew:.0f}")
+        times = f", median of {n}" if n > 1 else ""
+        report.add(f"  {name}{times}: processor, wakes", f"{zms:.1f} ms, {zw:.0f}",
+                   f"{rms:.1f} ms, {rw:.0f}", "within" if ok else "OVER")
+    report.notes.append(
+        f"each phase of zoble's is held to {RATIO} times the reference's processor plus "
+        f"{SPARE_MS:.0f} ms and {RATIO} times its wakes plus {SPARE_WAKES}; "
+        + (f"over in: {', '.join(over)}" if over else "every phase within"))
+    report.notes.append("of zoble's figures, its sending thread's (the reference sends in "
+                        "place): " + "; ".join(sending))
+    report.notes.append(
+        "both programs do each phase the same way (the same lines, pauses and looks, a click "
+        "just after a whole second); through the wait to the reminder the focus is in the "
+        "client's room, so neither program's caret blinks")
     report.notes.append(
         f"wineserver and Wine's services of the prefix, shared by zoble, the reference and "
         f"hostsim over the same session: {shared_cpu:.2f} s")
-    if zoble_memory and ref_memory:
-        report.add("peak private memory", kib(zoble_memory.peak_private),
-                   kib(ref_memory.peak_private))
+    if memory["zoble"] and memory["reference"]:
+        report.add("peak private memory, end of the session", kib(memory["zoble"].peak_private),
+                   kib(memory["reference"].peak_private))
+
+
+def thread_memory(session: Session, report: Report) -> None:
+    """The reference at its splash, without and with one more thread that
+    only sleeps: what a thread costs, here."""
+    peaks = []
+    for args in ((), ("thread",)):
+        program = session.start(session.build_dir / "reference.exe", *args)
+        session.window("Reference splash", timeout=60)
+        peaks.append(probe(session, "Reference splash"))
+        session.stop(program)
+    if all(peaks):
+        plain, threaded = (p.peak_private for p in peaks)
+        report.add("  a bare program at its splash, and with a thread that only sleeps",
+                   "", f"{kib(plain)}, {kib(threaded)}",
+                   f"the thread: {kib(threaded - plain)}")
 
 
 def click_to_line(session: Session, sim: HostSim, report: Report) -> None:
     """A real click on each program's start, in turn, to the first line."""
     # The reference first: a window mapped just before a press can take the
     # press for its own activation, and zoble's greeting gives it time.
-    ref = Program(session, "reference", "reference.exe", "Reference")
-    ref.shown()
+    ref = started(session, "reference")
+    ref.open_panel()
+    lines_after(sim, 2)
     z = open_zoble(session)
     lines_after(sim, 2)
     times: dict[str, list[float]] = {"zoble": [], "reference": []}
@@ -419,9 +606,10 @@ def print_report(build: Path, report: Report) -> None:
         print(f"- {note}")
 
 
-# The ends of the lines the hour waits for: a reminder's first and last.
-SIGNATURE = b". zoble idle . vud"
+# The ends of a reminder's first and last lines.
+SIGNATURE = b"\xba. zoble idle . vud"
 REASON = b"rsn: [idle reason]"
+REFERENCE_SIGNATURE = b"\xba. zoble idle . ref"
 REFERENCE_REASON = b"rsn: [reference]"
 
 
@@ -441,19 +629,20 @@ def idle_hour(build: Path, minutes: int, focus_room: bool) -> None:
         ref_sim = ref_session.hostsim("--rooms", "Lobby", "--at", "330,40")
         z = open_zoble(session)
         lines_after(sim, 2)
-        ref = Program(ref_session, "reference", "reference.exe", "Reference")
-        ref.shown()
+        ref = started(ref_session, "reference")
+        ref.open_panel()
+        lines_after(ref_sim, 2)
         z.click(START)
         sim.wait_for("LINE", 20, suffix=REASON)
         reason_ms = next(r.ms for r in reversed(sim.records) if r.event == "LINE")
-        cpu_start = processor_seconds(z.process.pid)
+        cpu_start = seconds(z.process.pid)
         wall_start = time.monotonic()
         ref.click(START)
         ref_sim.wait_for("LINE", 20, suffix=REFERENCE_REASON)
         if focus_room:
             session.click(*ROOM)
             ref_session.click(*ROOM)
-        ref_start = processor_seconds(ref.process.pid)
+        ref_start = seconds(ref.process.pid)
         print("reminder  late ms  anon KiB  windows  gdi  user  cpu s  reference cpu s")
         rows = []
         for k in range(1, minutes + 1):
@@ -462,9 +651,9 @@ def idle_hour(build: Path, minutes: int, focus_room: bool) -> None:
             sim.wait_for("LINE", 20, suffix=REASON)
             p = probe(session, "Form1") or Probe()
             anon = anon_kib(z.process.pid)
-            cpu = processor_seconds(z.process.pid) - cpu_start
+            cpu = seconds(z.process.pid) - cpu_start
             ref_sim.wait_for("LINE", 75, suffix=REFERENCE_REASON)
-            ref_cpu = processor_seconds(ref.process.pid) - ref_start
+            ref_cpu = seconds(ref.process.pid) - ref_start
             rows.append((late, anon, p, cpu, ref_cpu))
             print(f"{k:8}  {late:7}  {anon:8}  {p.windows:7}  {count(p.gdi):>3}  "
                   f"{count(p.user):>4}  {cpu:5.2f}  {ref_cpu:15.2f}", flush=True)
@@ -503,12 +692,16 @@ def main() -> int:
         idle_hour(build, args.minutes, args.focus_room)
         return 0
     report = Report()
+    load = os.getloadavg()[0]
     with Session(build) as session:
         sim = session.hostsim("--rooms", "Lobby", "--at", "330,40")
         if not args.no_session:
             processor_session(session, sim, report)
+            thread_memory(session, report)
         click_to_line(session, sim, report)
     footprint(build, report)
+    report.notes.append(f"load average (1 min) at the start and at the end: {load:.2f}, "
+                        f"{os.getloadavg()[0]:.2f} on {os.cpu_count()} processors")
     print_report(build, report)
     return 0
 

@@ -23,6 +23,9 @@ constexpr double kWaitBound = 15;
 constexpr double kSettle = 0.2;
 // Foreign windows coming and going wake a wait; this only backs that up.
 constexpr double kLookAgainAfter = 1;
+// A window being built wakes a wait at every child: it serves the program's
+// events at each wake, but looks at the client at most this often.
+constexpr double kLookEvery = 0.1;
 
 // Pumps the program's events and looks at the client's windows again until
 // `look` gives a state that `done` accepts and that has stayed the same for
@@ -35,20 +38,38 @@ auto WaitUntilSettled(ui::Runtime& runtime, Hwnd client, Look look, Done done)
   const double deadline = runtime.monotonic() + kWaitBound;
   std::optional<decltype(look())> last;
   double settledAt = 0;
+  double lookedAt = -kLookEvery;
+  double nextLook = 0;  // at once
+  unsigned long changes = watch->changes();
+  // When the last change since the last look was served, if one was: what a
+  // look finds changed no later than that, so settling counts from there, as
+  // if it had looked right then. It looks again at least once before acting.
+  bool changedSinceLook = false;
+  double changedAt = 0;
   for (;;) {
     runtime.doEvents();
-    const auto state = look();
     const double now = runtime.monotonic();
-    if (state != last) {
-      last = state;
-      settledAt = now + kSettle;
+    if (watch->changes() != changes) {
+      changes = watch->changes();
+      changedSinceLook = true;
+      changedAt = now;
+      nextLook = std::min(nextLook, std::max(now, lookedAt + kLookEvery));
     }
-    if (done(state) && now >= settledAt)
-      return state;
-    if (now >= deadline)
-      return std::nullopt;
-    const double wake = done(state) ? settledAt : now + kLookAgainAfter;
-    runtime.sleepUntilEvent(std::min(deadline, wake));
+    if (now >= nextLook || now >= deadline) {
+      const auto state = look();
+      if (state != last) {
+        last = state;
+        settledAt = std::max((changedSinceLook ? changedAt : now) + kSettle, now + kLookEvery);
+      }
+      changedSinceLook = false;
+      lookedAt = now;
+      if (done(state) && now >= settledAt)
+        return state;
+      if (now >= deadline)
+        return std::nullopt;
+      nextLook = done(state) ? settledAt : now + kLookAgainAfter;
+    }
+    runtime.sleepUntilEvent(std::min(deadline, nextLook));
   }
 }
 

@@ -30,11 +30,14 @@ class FormPeer {
 };
 
 // While it lives, changes among another program's windows (one created,
-// destroyed, shown, hidden or renamed) wake sleepUntilEvent, so a wait for a
-// foreign window sleeps instead of looking again and again.
+// destroyed or renamed) wake sleepUntilEvent, so a wait for a foreign window
+// sleeps instead of looking again and again.
 class DesktopWatch {
  public:
   virtual ~DesktopWatch() = default;
+  // Changes whose events processPendingEvents has served since the watch
+  // began: a change is never later than its event.
+  virtual unsigned long changes() const = 0;
 };
 
 class Platform {

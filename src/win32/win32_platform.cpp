@@ -12,16 +12,16 @@ namespace win32 {
 namespace {
 
 // Out-of-context WinEvent hooks: each event arrives in this thread's queue,
-// which is all they are for. The callback itself has nothing to do.
+// which wakes a wait; the callback only counts it.
 //
-// Only windows created, destroyed, shown, hidden (0x8000-0x8003) or renamed
-// (0x800C), and only the watched program's: focus and location changes come
-// with every mouse move on the desktop, and would wake a wait to search the
-// client's windows for nothing.
+// Only windows created, destroyed (0x8000-0x8001) or renamed (0x800C), and
+// only the watched program's: the waits find windows by class and title,
+// shown or not, and focus and location changes come with every mouse move on
+// the desktop. Any other event would wake a wait for nothing.
 class WinEventWatch final : public ui::DesktopWatch {
  public:
   explicit WinEventWatch(DWORD process)
-      : hooks_{Hook(EVENT_OBJECT_CREATE, EVENT_OBJECT_HIDE, process),
+      : hooks_{Hook(EVENT_OBJECT_CREATE, EVENT_OBJECT_DESTROY, process),
                Hook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, process)} {}
   ~WinEventWatch() override {
     for (HWINEVENTHOOK hook : hooks_) {
@@ -29,6 +29,7 @@ class WinEventWatch final : public ui::DesktopWatch {
         UnhookWinEvent(hook);
     }
   }
+  unsigned long changes() const override { return served_ - start_; }
 
  private:
   static HWINEVENTHOOK Hook(DWORD first, DWORD last, DWORD process) {
@@ -37,7 +38,10 @@ class WinEventWatch final : public ui::DesktopWatch {
     return SetWinEventHook(first, last, nullptr, &OnEvent, process, 0,
                            WINEVENT_OUTOFCONTEXT | (process ? 0 : WINEVENT_SKIPOWNPROCESS));
   }
-  static void CALLBACK OnEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {}
+  static void CALLBACK OnEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) { ++served_; }
+  // Every watch's events, counted where they are served: one UI thread.
+  static inline unsigned long served_ = 0;
+  const unsigned long start_ = served_;
   HWINEVENTHOOK hooks_[2];
 };
 

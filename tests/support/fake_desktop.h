@@ -45,6 +45,7 @@ class FakeDesktop final : public quil32::WindowAccess {
     const Delivery answer = cls == "ZobleForm" ? Delivery::kOwnWindow : Delivery::kDelivered;
     windows_[h.value] = {std::move(cls), std::move(title), parent, {}, answer, {}};
     siblingsOf(parent).push_back(h);
+    ++changes;
     return h;
   }
   // Destroys a window and everything under it.
@@ -55,6 +56,7 @@ class FakeDesktop final : public quil32::WindowAccess {
       remove(child);
     std::erase(siblingsOf(windows_.at(window.value).parent), window);
     windows_.erase(window.value);
+    ++changes;
   }
   void bringToFront(Hwnd window) {
     auto& siblings = siblingsOf(windows_.at(window.value).parent);
@@ -74,6 +76,8 @@ class FakeDesktop final : public quil32::WindowAccess {
   void note(const std::string& what) { journal.push_back({clock(), "-", what}); }
 
   std::function<double()> clock = [] { return 0.0; };
+  // Windows made and destroyed so far.
+  unsigned long changes = 0;
   // Every call, in order. A text set and entered at once is one call,
   // "lobby.entry <- SignatureLine".
   std::vector<Call> journal;

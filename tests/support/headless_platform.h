@@ -64,9 +64,16 @@ class HeadlessPlatform final : public ui::Platform {
     }
     now_ = std::max(now_, wake);
   }
-  // Foreign windows change only in scheduled events, which end a sleep anyway.
+  // Foreign windows change only in scheduled events, which end a sleep anyway;
+  // every window made or destroyed counts, the program's own too.
   std::unique_ptr<ui::DesktopWatch> watchDesktop(zoble::Hwnd) override {
-    return std::make_unique<ui::DesktopWatch>();
+    struct Watch final : ui::DesktopWatch {
+      explicit Watch(const FakeDesktop& d) : desktop(d), start(d.changes) {}
+      unsigned long changes() const override { return desktop.changes - start; }
+      const FakeDesktop& desktop;
+      const unsigned long start;
+    };
+    return std::make_unique<Watch>(desktop_);
   }
   void runEventLoop() override {
     while (!quit_ && now_ < horizon) {

@@ -5,6 +5,7 @@
 
 namespace {
 
+using fake::Call;
 using fake::Follows;
 using fake::Sequence;
 using quil32::Hwnd;
@@ -58,26 +59,48 @@ TEST(InstantMessage, ClicksTheNinthIconWalkingOnFromTheFirstAfterTheLast) {
 TEST(InstantMessage, ActsOnAWindowOnceItHasLookedTheSameForAFifthOfASecond) {
   // The window opens at 0.3, whole; or the client adds its icons one by one,
   // 0.05 s apart, the ninth at 0.7; or it adds the entry last, at 0.8, long
-  // after the icons.
-  Program whole, building, entryLast;
+  // after the icons, or at 0.35, before the wait looks again.
+  Program whole, building, entryLast, entrySoon;
   whole.answerInstantMessages(9, "dialog button");
   building.answerInstantMessages(1, "dialog button");
   entryLast.answerInstantMessages(9, "no entry");
+  entrySoon.answerInstantMessages(9, "no entry");
   const auto later = [](Program& p, double at, const char* cls, std::string name) {
     p.platform.at(at, [&p, cls, name] { p.desktop.add(p.im.window, cls, "", name); });
   };
   for (int i = 2; i <= 9; ++i)
     later(building, 0.25 + 0.05 * i, "_AOL_Icon", "im1.icon" + std::to_string(i));
   later(entryLast, 0.8, "RICHCNTL", "im1.entry");
+  later(entrySoon, 0.35, "RICHCNTL", "im1.entry");
   // The dialog comes 0.2 s after the click.
   EXPECT_TRUE(Follows(ImOff(whole),
                       kKeyword + Sequence{"@0.5 im1.entry settext \"=)\"", "im1.icon9 lbuttondown",
                                           "im1.icon9 lbuttonup", "@0.9 button post keydown 32",
                                           "button post keyup 32", "im1 post close"}));
-  for (const auto& [p, at] : {std::pair{&building, "@0.9 "}, {&entryLast, "@1 "}})
+  for (const auto& [p, at] :
+       {std::pair{&building, "@0.9 "}, {&entryLast, "@1 "}, {&entrySoon, "@0.55 "}})
     EXPECT_TRUE(
         Follows(ImOff(*p), kKeyword + Sequence{at + std::string("im1.entry settext \"=)\""),
                                                "im1.icon9 lbuttondown", "im1.icon9 lbuttonup"}));
+}
+
+TEST(InstantMessage, WhatTheUserDoesMeanwhileRunsAtOnce) {
+  // "ims off" is chosen at 1. A click on adv while no window has come, while
+  // one settles, or while no answer comes has its first line sent then, not
+  // at the wait's next look at the client.
+  const std::pair<const char*, double> cases[] = {
+      {"", 1.17}, {"", 9.91}, {"window", 1.37}, {"window", 1.52}, {"window", 4.43}};
+  for (const auto& [client, at] : cases) {
+    SCOPED_TRACE(at);
+    Program p;
+    if (*client)
+      p.answerInstantMessages(9, "");
+    p.play("1 Label7:off; " + std::to_string(at) + " Label6");
+    p.runUntil(40);
+    const auto lines = p.calls([](const Call& c) { return c.said() == "SignatureLine"; });
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NEAR(lines.front().at, at, 1e-9);
+  }
 }
 
 TEST(InstantMessage, GivesEachWaitUpAfterFifteenSeconds) {
