@@ -27,7 +27,7 @@ int systemLoops = 0;
 int linesInFlight = 0;
 std::vector<Kept> kept;          // oldest first
 HWND runKeptPostedTo = nullptr;  // where kRunKept waits in the queue, if it does
-HHOOK quitWatch = nullptr;
+HHOOK quitWatch = nullptr;  // while a system loop runs
 bool quitTaken = false;
 unsigned refusedWaits = 0;
 int emptyWakes = 0;       // wakes in a row, each at once, that led to nothing taken
@@ -131,12 +131,20 @@ void NoteRefusedWait() {
 
 }  // namespace
 
+// A loop of the system's may take a WM_QUIT and keep it: a hook sees every
+// message any loop on the thread takes. Only while such a loop runs, since
+// zoble's own pumps note a quit as they take it, and each message a hooked
+// thread takes costs more (three round trips to Wine's server).
 MessageRules::SystemLoop::SystemLoop() {
-  ++systemLoops;
+  if (systemLoops++ == 0)
+    quitWatch = SetWindowsHookExW(WH_GETMESSAGE, &WatchMessages, nullptr, GetCurrentThreadId());
 }
 
 MessageRules::SystemLoop::~SystemLoop() {
-  --systemLoops;
+  if (--systemLoops == 0 && quitWatch) {
+    UnhookWindowsHookEx(quitWatch);
+    quitWatch = nullptr;
+  }
 }
 
 MessageRules::LineInFlight::LineInFlight() {
@@ -146,11 +154,6 @@ MessageRules::LineInFlight::LineInFlight() {
 MessageRules::LineInFlight::~LineInFlight() {
   if (--linesInFlight == 0)
     PostRunKept();
-}
-
-void MessageRules::WatchForQuit() {
-  if (!quitWatch)
-    quitWatch = SetWindowsHookExW(WH_GETMESSAGE, &WatchMessages, nullptr, GetCurrentThreadId());
 }
 
 bool MessageRules::QuitTaken() {

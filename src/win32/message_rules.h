@@ -40,7 +40,8 @@ class MessageRules {
    protected:
     Marker() = default;
   };
-  // One of the system's own loops.
+  // One of the system's own loops; while one runs, any WM_QUIT it takes is
+  // noted.
   struct SystemLoop : Marker {
     SystemLoop();
     ~SystemLoop();
@@ -51,12 +52,9 @@ class MessageRules {
     ~LineInFlight();
   };
 
-  // Watches every message that any loop on this thread takes, so that a
-  // WM_QUIT counts wherever it is taken: a loop of the system's may keep it
-  // for itself (Wine's menu goes on tracking, its move ends without putting
-  // it back). Made once, on the UI thread, before its first loop.
-  static void WatchForQuit();
-  // Whether a WM_QUIT has been taken from this thread's queue, by anyone.
+  // Whether a WM_QUIT has been taken from this thread's queue, by anyone:
+  // a loop of the system's may keep it for itself (Wine's menu goes on
+  // tracking, its move ends without putting it back).
   static bool QuitTaken();
 
   // What a pump of zoble's own that ran now would be.

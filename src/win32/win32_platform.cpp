@@ -60,7 +60,6 @@ Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance) {
     ticksPerSecond_ = double(frequency.QuadPart);
   else
     lastTick_ = GetTickCount();
-  MessageRules::WatchForQuit();
 }
 
 std::unique_ptr<ui::FormPeer> Win32Platform::createPeer(ui::Form& form) {
