@@ -27,7 +27,7 @@ int systemLoops = 0;
 int linesInFlight = 0;
 std::vector<Kept> kept;          // oldest first
 HWND runKeptPostedTo = nullptr;  // where kRunKept waits in the queue, if it does
-HHOOK quitWatch = nullptr;  // while a system loop runs
+HHOOK quitWatch = nullptr;       // while a system loop runs
 bool quitTaken = false;
 unsigned refusedWaits = 0;
 int emptyWakes = 0;       // wakes in a row, each at once, that led to nothing taken
