@@ -231,11 +231,9 @@ bool MessageRules::Serve() {
       Take(m, WM_QUIT, WM_QUIT, 0);
       break;
     case Running::kLineInFlight:
-      // Even once a quit is taken: the line finishes whole, and meanwhile
+      // Even once a quit is taken, the line finishes whole, and meanwhile
       // the system still gets its answers.
-      PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-      if (!quitTaken)
-        ServeSentAndPaint();
+      ServeSentAndPaint();
       break;
   }
   return !quitTaken;
