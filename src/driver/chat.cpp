@@ -45,9 +45,7 @@ void SendChatLine(WindowAccess& windows, std::string& text) {
     return;
   // Enter only goes with our own text: had the text not arrived, it would
   // post whatever the user had half typed into the entry.
-  if (!windows.sendText(entry, text))
-    return;
-  windows.sendMessage(entry, msg::kChar, kEnter, 0);
+  windows.sendInTurn({WindowAccess::SetText(entry, text), {entry, msg::kChar, kEnter}});
 }
 
 }  // namespace quil32

@@ -95,10 +95,8 @@ void GoToKeyword(WindowAccess& windows, std::string& keyword) {
   }
   if (!box)
     return;
-  if (!windows.sendText(box, keyword))
-    return;
-  windows.sendMessage(box, msg::kChar, kSpace, 0);
-  windows.sendMessage(box, msg::kChar, kEnter, 0);
+  windows.sendInTurn(
+      {WindowAccess::SetText(box, keyword), {box, msg::kChar, kSpace}, {box, msg::kChar, kEnter}});
 }
 
 void SendInstantMessage(WindowAccess& windows, ui::Runtime& runtime, const std::string& screenName,
@@ -130,10 +128,11 @@ void SendInstantMessage(WindowAccess& windows, ui::Runtime& runtime, const std::
   if (!opened)
     return;
 
-  if (!windows.sendText(opened->entry, message))
+  // No click sends a message that did not arrive.
+  if (windows.sendInTurn({WindowAccess::SetText(opened->entry, message),
+                          {opened->send, msg::kLButtonDown},
+                          {opened->send, msg::kLButtonUp}}) == 0)
     return;
-  windows.sendMessage(opened->send, msg::kLButtonDown, 0, 0);
-  windows.sendMessage(opened->send, msg::kLButtonUp, 0, 0);
 
   // The client answers with a dialog, or closes the window itself.
   struct Outcome {

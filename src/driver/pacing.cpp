@@ -33,7 +33,7 @@ void MakeTopmost(WindowAccess& windows, ui::Form& form) {
 
 void BeginWindowDrag(WindowAccess& windows, ui::Form& form) {
   windows.releaseCapture();
-  windows.sendMessage(form.hWnd(), msg::kSysCommand, kDragMove, 0);
+  windows.sendInTurn({{form.hWnd(), msg::kSysCommand, kDragMove}});
 }
 
 }  // namespace quil32

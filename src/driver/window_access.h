@@ -4,10 +4,13 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "base/window_handle.h"
 
@@ -57,17 +60,43 @@ class WindowAccess {
   virtual Hwnd findWindowEx(Hwnd parent, Hwnd after, std::string_view cls,
                             std::optional<std::string_view> title = std::nullopt) = 0;
 
-  // SendMessageA with a numeric lParam: true once the window has handled it.
-  // A busy receiver is waited for, up to a bound.
-  bool sendMessage(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
-                   std::intptr_t lParam) {
-    return noted(send(window, message, wParam, lParam));
+  // A message to send. With `text` it is WM_SETTEXT's, converted to ANSI for
+  // the send; afterwards `text` holds that ANSI text converted back, so
+  // characters the code page lacks are lost in the caller's string as they
+  // are in the window.
+  struct Message {
+    Hwnd window;
+    std::uint32_t message;
+    std::uintptr_t wParam = 0;
+    std::intptr_t lParam = 0;
+    std::string* text = nullptr;
+  };
+  static Message SetText(Hwnd window, std::string& text) {
+    return {window, msg::kSetText, 0, 0, &text};
   }
 
-  // SendMessageA(WM_SETTEXT) with `text` converted to ANSI. Afterwards `text`
-  // holds that ANSI text converted back, so characters the code page lacks
-  // are lost in the caller's string as they are in the window.
-  bool sendText(Hwnd window, std::string& text) { return noted(sendSetText(window, text)); }
+  // SendMessageA for each message in turn, each once the one before has been
+  // handled; a busy receiver is waited for, up to a bound. What follows a
+  // text acts on it (Enter in the box it was typed into) and is not sent
+  // unless the text arrived. Returns how many, from the first, have been
+  // handled.
+  std::size_t sendInTurn(std::initializer_list<Message> messages) {
+    std::vector<Delivery> deliveries(messages.size(), Delivery::kFailed);
+    send({messages.begin(), messages.size()}, deliveries);
+    std::size_t handled = 0;
+    bool inARow = true;
+    for (const Delivery delivery : deliveries) {
+      inARow = noted(delivery) && inARow;
+      handled += inARow;
+    }
+    return handled;
+  }
+
+  // Whether the messages after one go, once it has been answered so; `gates`
+  // when what follows acts on it (a text).
+  static bool GoesOn(bool gates, Delivery delivery) {
+    return !gates || delivery == Delivery::kDelivered;
+  }
 
   // PostMessageA: queued, returns at once.
   virtual void postMessage(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
@@ -84,9 +113,9 @@ class WindowAccess {
   bool takeRefusalNotice() { return std::exchange(refusalDue_, false); }
 
  protected:
-  virtual Delivery send(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
-                        std::intptr_t lParam) = 0;
-  virtual Delivery sendSetText(Hwnd window, std::string& text) = 0;
+  // Sends as sendInTurn says, all in one go: a delivery for each message,
+  // left kFailed for those not sent.
+  virtual void send(std::span<const Message> messages, std::span<Delivery> deliveries) = 0;
 
  private:
   bool noted(Delivery delivery) {

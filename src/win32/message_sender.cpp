@@ -1,6 +1,7 @@
 #include "win32/message_sender.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "win32/message_rules.h"
 #include "win32/system_rules.h"
@@ -9,149 +10,157 @@ namespace win32 {
 
 namespace {
 
-// A thread that has not looked at its queue for 5 s is reported hung; the
-// wait looks at least this often.
-constexpr DWORD kLookAtQueueMs = 1000;
+constexpr UINT kNudge = WM_APP + 1;
+constexpr wchar_t kNudgeClass[] = L"ZobleSendNudge";
+
+// One message-only window for the program's one UI thread, whatever senders
+// come and go: it goes with the thread, and a nudge that reaches it late
+// finds nothing to do.
+HWND nudgeWindow = nullptr;
+std::atomic<bool> nudged{false};  // one nudge in the queue at a time
+
+LRESULT CALLBACK NudgeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kNudge) {
+    nudged = false;
+    // Only while a send waits; one that comes late, or from another program,
+    // finds nothing to do.
+    if (MessageRules::Now() == Running::kLineInFlight)
+      MessageRules::Serve();
+    return 0;
+  }
+  if (message == WM_CLOSE)
+    return 0;  // another program's close would end the nudges
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool MakeNudgeWindow() {
+  if (nudgeWindow)
+    return true;
+  WNDCLASSEXW nudgeClass{};
+  nudgeClass.cbSize = sizeof nudgeClass;
+  nudgeClass.lpfnWndProc = &NudgeProc;
+  nudgeClass.hInstance = GetModuleHandleW(nullptr);
+  nudgeClass.lpszClassName = kNudgeClass;
+  RegisterClassExW(&nudgeClass);
+  nudgeWindow = CreateWindowExW(0, kNudgeClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                nudgeClass.hInstance, nullptr);
+  return nudgeWindow != nullptr;
+}
 
 }  // namespace
 
-struct MessageSender::Request {
-  HWND window;
-  UINT message;
-  WPARAM wParam;
-  LPARAM lParam;
-  DWORD thread;
-  std::vector<DWORD>& givenUp;
-  quil32::Delivery delivery = quil32::Delivery::kFailed;
-  std::atomic<bool> made{false};
-
-  // The send itself, on the sending thread: bounded, so that it never
-  // outlives the wait that owns its text. Whether the receiver is still hung
-  // is asked just before, not when the request was made.
-  void run() {
-    const auto given = std::find(givenUp.begin(), givenUp.end(), thread);
-    if (given != givenUp.end()) {
-      // Waiting the whole bound again for each line would leave the user's
-      // clicks queued for minutes; once the client answers, lines go through.
-      if (IsHungAppWindow(window))
-        return;
-      givenUp.erase(given);
-    }
-    DWORD_PTR result = 0;
-    SetLastError(0);
-    const DWORD started = GetTickCount();
-    if (SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, kBoundMs, &result)) {
-      delivery = quil32::Delivery::kDelivered;
-      return;
-    }
-    const DWORD error = GetLastError();
-    switch (ClassifyFailedSend(error, GetTickCount() - started, kBoundMs, IsWindow(window))) {
-      case SendFailure::kRefused:
-        delivery = quil32::Delivery::kRefused;
-        break;
-      case SendFailure::kTimedOut:
-        givenUp.push_back(thread);
-        break;
-      case SendFailure::kGone:
-        break;
-    }
-  }
-};
-
 MessageSender::~MessageSender() {
-  if (worker_) {
-    // Every send has waited for its own request: the worker is idle.
+  if (keeper_) {
     stopping_ = true;
-    SetEvent(work_);
-    WaitForSingleObject(worker_, kBoundMs);
-    CloseHandle(worker_);
+    const LARGE_INTEGER now{};
+    SetWaitableTimer(due_, &now, 0, nullptr, nullptr, FALSE);
+    WaitForSingleObject(keeper_, kBoundMs);
+    CloseHandle(keeper_);
   }
-  for (HANDLE event : {work_, done_}) {
-    if (event)
-      CloseHandle(event);
-  }
+  if (due_)
+    CloseHandle(due_);
 }
 
 quil32::Delivery MessageSender::send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  const DWORD thread = GetWindowThreadProcessId(window, nullptr);
-  if (thread == 0)
-    return quil32::Delivery::kFailed;  // no such window, or none at all
-  if (thread == GetCurrentThreadId()) {
-    // One of the program's own windows (the drag's move): handled right
-    // here, as SendMessage does.
-    SendMessageA(window, message, wParam, lParam);
-    return quil32::Delivery::kOwnWindow;
-  }
-  Request request{window, message, wParam, lParam, thread, givenUp_};
-  MessageRules::LineInFlight line;
-  // A send made in place would serve nothing but what is sent for as long
-  // as the client stalls: no paint, click or tick. Without a sending thread
-  // the line is given up.
-  if (!startWorker())
-    return quil32::Delivery::kFailed;
-  // One request at a time, in the order they come: a send made by a handler
-  // that ran inside another's wait would wait here for the slot.
-  for (Request* empty = nullptr; !slot_.compare_exchange_strong(empty, &request); empty = nullptr) {
-    const HANDLE either[] = {done_, worker_};
-    if (MessageRules::Sleep(kLookAtQueueMs, either, 2) == WAIT_OBJECT_0 + 1)
-      return quil32::Delivery::kFailed;  // the worker is gone: the send it had cleans up
-    MessageRules::Serve();
-  }
-  SetEvent(work_);
-  // What a line in flight lets run (what is sent, paints) until the request
-  // has been made: clicks, keys and timer ticks wait in the queue, as behind
-  // a plain SendMessage. A WM_QUIT stays queued for the pause after the
-  // line: the request must outlive the send.
-  for (;;) {
-    const HANDLE either[] = {done_, worker_};
-    const DWORD woke = MessageRules::Sleep(kLookAtQueueMs, either, 2);
-    if (woke == WAIT_OBJECT_0 + 1 && !request.made) {
-      // Ended from outside: it will never touch the request again. The line
-      // fails; the next one gets a new worker.
-      slot_ = nullptr;
-      workerGone();
-      return quil32::Delivery::kFailed;
+  Outgoing one{window, message, wParam, lParam};
+  send({&one, 1});
+  return one.delivery;
+}
+
+void MessageSender::send(std::span<Outgoing> messages) {
+  HWND looked = nullptr;
+  bool own = false;
+  std::optional<MessageRules::LineInFlight> line;
+  bool kept = false;
+  for (Outgoing& m : messages) {
+    if (m.window != looked) {
+      looked = m.window;
+      own = GetWindowThreadProcessId(m.window, nullptr) == GetCurrentThreadId();
     }
-    if (request.made) {
-      if (woke != WAIT_OBJECT_0)
-        WaitForSingleObject(done_, 0);  // made while serving: its signal is this request's
-      break;
-    }
-    MessageRules::Serve();
-  }
-  return request.delivery;
-}
-
-bool MessageSender::startWorker() {
-  if (worker_ && WaitForSingleObject(worker_, 0) == WAIT_OBJECT_0)
-    workerGone();  // ended from outside between two lines
-  if (worker_)
-    return true;
-  if (!work_)
-    work_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  if (!done_)
-    done_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  if (!work_ || !done_)
-    return false;
-  worker_ = CreateThread(nullptr, 0, &Work, this, 0, nullptr);
-  return worker_ != nullptr;
-}
-
-void MessageSender::workerGone() {
-  CloseHandle(worker_);
-  worker_ = nullptr;
-}
-
-DWORD WINAPI MessageSender::Work(void* self) {
-  auto& sender = *static_cast<MessageSender*>(self);
-  while (WaitForSingleObject(sender.work_, INFINITE) == WAIT_OBJECT_0 && !sender.stopping_) {
-    Request* request = sender.slot_;
-    if (!request)
+    if (own) {
+      // One of the program's own windows (the drag's move): handled right
+      // here, as SendMessage does.
+      SendMessageA(m.window, m.message, m.wParam, m.lParam);
+      m.delivery = quil32::Delivery::kOwnWindow;
       continue;
-    request->run();
-    request->made = true;
-    sender.slot_ = nullptr;
-    SetEvent(sender.done_);
+    }
+    if (!line) {
+      line.emplace();
+      kept = keepServing();
+    }
+    m.delivery = sendOne(m);
+    if (!quil32::WindowAccess::GoesOn(m.gates, m.delivery))
+      break;
+  }
+  if (kept)
+    CancelWaitableTimer(due_);
+}
+
+// Bounded, so that a client that never answers costs one line, not all.
+// Whether the receiver is still hung is asked just before, not when the
+// line began.
+quil32::Delivery MessageSender::sendOne(const Outgoing& m) {
+  if (!givenUp_.empty()) {
+    const auto given =
+        std::find(givenUp_.begin(), givenUp_.end(), GetWindowThreadProcessId(m.window, nullptr));
+    if (given != givenUp_.end()) {
+      // Waiting the whole bound again for each line would leave the user's
+      // clicks queued for minutes; once the client answers, lines go through.
+      if (IsHungAppWindow(m.window))
+        return quil32::Delivery::kFailed;
+      givenUp_.erase(given);
+    }
+  }
+  DWORD_PTR result = 0;
+  SetLastError(0);
+  const DWORD started = GetTickCount();
+  if (SendMessageTimeoutA(m.window, m.message, m.wParam, m.lParam, SMTO_NORMAL, kBoundMs, &result))
+    return quil32::Delivery::kDelivered;
+  const DWORD error = GetLastError();
+  switch (ClassifyFailedSend(error, GetTickCount() - started, kBoundMs, IsWindow(m.window))) {
+    case SendFailure::kRefused:
+      return quil32::Delivery::kRefused;
+    case SendFailure::kTimedOut:
+      if (const DWORD thread = GetWindowThreadProcessId(m.window, nullptr))
+        givenUp_.push_back(thread);
+      break;
+    case SendFailure::kGone:
+      break;
+  }
+  return quil32::Delivery::kFailed;
+}
+
+bool MessageSender::keepServing() {
+  // Ended from outside between two lines: replaced.
+  if (keeper_ && WaitForSingleObject(keeper_, 0) == WAIT_OBJECT_0) {
+    CloseHandle(keeper_);
+    keeper_ = nullptr;
+  }
+  if (!keeper_ && !startKeeper())
+    return false;
+  // The first nudge only once the send is slow: most are answered sooner.
+  LARGE_INTEGER first;
+  first.QuadPart = -LONGLONG(kServeEveryMs) * 10000;
+  return SetWaitableTimer(due_, &first, LONG(kServeEveryMs), nullptr, nullptr, FALSE);
+}
+
+bool MessageSender::startKeeper() {
+  if (!MakeNudgeWindow())
+    return false;
+  if (!due_)
+    due_ = CreateWaitableTimerW(nullptr, FALSE, nullptr);
+  if (!due_)
+    return false;
+  keeper_ = CreateThread(nullptr, 0, &Keep, this, 0, nullptr);
+  return keeper_ != nullptr;
+}
+
+DWORD WINAPI MessageSender::Keep(void* self) {
+  auto& sender = *static_cast<MessageSender*>(self);
+  while (WaitForSingleObject(sender.due_, INFINITE) == WAIT_OBJECT_0 && !sender.stopping_) {
+    // A nudge still queued is enough: they never pile up behind a slow send.
+    if (!nudged.exchange(true) && !SendNotifyMessageW(nudgeWindow, kNudge, 0, 0))
+      nudged = false;
   }
   return 0;
 }

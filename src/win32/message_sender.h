@@ -1,11 +1,12 @@
 // Sends window messages to other programs' windows and waits for them to be
 // handled, for as long as the receiver answers within a bound, while this
-// program keeps answering the system.
+// program keeps answering the system and painting.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
+#include <span>
 #include <vector>
 
 #include "driver/window_access.h"
@@ -18,41 +19,59 @@ class MessageSender {
   // message is given up. A busy client that recovers within this gets every
   // line; the user is away and would never learn of one lost.
   static constexpr DWORD kBoundMs = 30000;
+  // How often, while a send waits on a slow receiver, this thread paints and
+  // looks at its queue: the system takes a thread that has not looked for
+  // 5 s for hung.
+  static constexpr DWORD kServeEveryMs = 50;
 
   MessageSender() = default;
   ~MessageSender();
   MessageSender(const MessageSender&) = delete;
   MessageSender& operator=(const MessageSender&) = delete;
 
-  // SendMessageA: delivered once the window has handled the message (one of
+  // A message to send, and what became of it.
+  struct Outgoing {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    // What follows acts on this one: it is not sent unless this was delivered.
+    bool gates = false;
+    quil32::Delivery delivery = quil32::Delivery::kFailed;
+  };
+
+  // SendMessageA for each in turn, each once the one before has been
+  // handled. A message is delivered once the window has handled it (one of
   // this thread's own windows handles it at once, inside this call); failed
-  // when the window is gone, its thread has not answered within the bound,
-  // or no sending thread can be had; refused when its program runs with
-  // higher rights. Once a thread has run out the bound, sends to it fail at
-  // once for as long as it is still reported hung.
+  // when the window is gone or its thread has not answered within the
+  // bound; refused when its program runs with higher rights. Once a thread
+  // has run out the bound, sends to it fail at once for as long as it is
+  // still reported hung.
   //
   // Meanwhile, as a line in flight (MessageRules), messages that other
   // programs send to this thread's windows are served and its windows
   // repaint, so the system never takes it for hung; posted input and timer
   // ticks stay queued for the next pump, in order.
+  void send(std::span<Outgoing> messages);
   quil32::Delivery send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
-  struct Request;
+  quil32::Delivery sendOne(const Outgoing& message);
+  // Arms the keeper for a send that may wait; false when there is none.
+  bool keepServing();
+  bool startKeeper();
+  static DWORD WINAPI Keep(void* sender);
 
-  bool startWorker();
-  void workerGone();
-  static DWORD WINAPI Work(void* sender);
-
-  // The worker takes its orders from here alone, never from its message
-  // queue, where any program can post anything. Made once, with the worker.
-  HANDLE work_ = nullptr;  // auto-reset: a request waits in the slot, or stop
-  HANDLE done_ = nullptr;  // auto-reset: the request in the slot has been made
-  HANDLE worker_ = nullptr;
-  std::atomic<Request*> slot_{nullptr};
+  // A send waits inside SendMessageTimeout, which serves what is sent to
+  // this thread but paints nothing. The keeper, a thread of its own that
+  // sleeps on a timer armed only while a send waits, nudges this thread
+  // through a message-only window (a sent message, which the wait serves)
+  // to paint and look at its queue. It takes orders from zoble alone, never
+  // from its message queue, where any program can post anything.
+  HANDLE due_ = nullptr;  // periodic timer, armed while a send waits
+  HANDLE keeper_ = nullptr;
   std::atomic<bool> stopping_{false};
-  // Threads whose last send ran out the bound. Only the thread making a
-  // send touches it, and one send is made at a time.
+  // Threads whose last send ran out the bound.
   std::vector<DWORD> givenUp_;
 };
 

@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "win32/handles.h"
 #include "win32/text.h"
 
@@ -23,18 +27,28 @@ Hwnd User32WindowAccess::findWindowEx(Hwnd parent, Hwnd after, std::string_view 
                                   title ? ansiTitle->c_str() : nullptr));
 }
 
-quil32::Delivery User32WindowAccess::send(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
-                                          std::intptr_t lParam) {
-  return sender_.send(ToNative(window), message, wParam, lParam);
-}
-
-quil32::Delivery User32WindowAccess::sendSetText(Hwnd window, std::string& text) {
-  const std::optional<std::string> ansi = ToAnsi(text);
-  if (!ansi)
-    return quil32::Delivery::kFailed;  // an empty entry is not the line
-  const quil32::Delivery delivery = send(window, WM_SETTEXT, 0, LPARAM(ansi->c_str()));
-  text = FromAnsi(*ansi);
-  return delivery;
+void User32WindowAccess::send(std::span<const Message> messages,
+                              std::span<quil32::Delivery> deliveries) {
+  // The texts in ANSI live until the last message has been handled.
+  std::vector<std::optional<std::string>> ansi(messages.size());
+  std::vector<MessageSender::Outgoing> outgoing;
+  for (std::size_t i = 0; i < messages.size(); ++i) {
+    const Message& m = messages[i];
+    LPARAM lParam = m.lParam;
+    if (m.text) {
+      ansi[i] = ToAnsi(*m.text);
+      if (!ansi[i])
+        break;  // an empty entry is not the line
+      lParam = LPARAM(ansi[i]->c_str());
+    }
+    outgoing.push_back({ToNative(m.window), m.message, m.wParam, lParam, m.text != nullptr});
+  }
+  sender_.send(outgoing);
+  for (std::size_t i = 0; i < outgoing.size(); ++i) {
+    deliveries[i] = outgoing[i].delivery;
+    if (ansi[i])
+      *messages[i].text = FromAnsi(*ansi[i]);
+  }
 }
 
 void User32WindowAccess::postMessage(Hwnd window, std::uint32_t message, std::uintptr_t wParam,

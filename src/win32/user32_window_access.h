@@ -18,9 +18,7 @@ class User32WindowAccess final : public quil32::WindowAccess {
   void releaseCapture() override;
 
  private:
-  quil32::Delivery send(quil32::Hwnd window, std::uint32_t message, std::uintptr_t wParam,
-                        std::intptr_t lParam) override;
-  quil32::Delivery sendSetText(quil32::Hwnd window, std::string& text) override;
+  void send(std::span<const Message> messages, std::span<quil32::Delivery> deliveries) override;
 
   MessageSender sender_;
 };

@@ -114,12 +114,15 @@ class FakeDesktop final : public quil32::WindowAccess {
   void releaseCapture() override { note("releasecapture"); }
 
  protected:
-  Delivery send(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
-                std::intptr_t lParam) override {
-    return deliver(window, Describe(message, wParam, lParam), false);
-  }
-  Delivery sendSetText(Hwnd window, std::string& text) override {
-    return deliver(window, "settext " + NameLine(text), false);
+  void send(std::span<const Message> messages, std::span<Delivery> deliveries) override {
+    for (std::size_t i = 0; i < messages.size(); ++i) {
+      const Message& m = messages[i];
+      deliveries[i] = deliver(
+          m.window,
+          m.text ? "settext " + NameLine(*m.text) : Describe(m.message, m.wParam, m.lParam), false);
+      if (!GoesOn(m.text != nullptr, deliveries[i]))
+        break;
+    }
   }
 
  private:

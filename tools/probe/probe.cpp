@@ -226,8 +226,8 @@ int Strays(bool end) {
         CloseHandle(handle);
       continue;
     }
-    // A thread without a message queue takes no post; zoble's sending
-    // thread has one from its first send.
+    // A thread without a message queue takes no post; zoble's second
+    // thread has one once it has kept the panel painting through a stall.
     if (PostThreadMessageW(thread.th32ThreadID, WM_APP + 1, 0, 1) &&
         PostThreadMessageW(thread.th32ThreadID, WM_QUIT, 0, 0))
       ++posted;
