@@ -23,8 +23,8 @@ constexpr double kWaitBound = 15;
 constexpr double kSettle = 0.2;
 // Foreign windows coming and going wake a wait; this only backs that up.
 constexpr double kLookAgainAfter = 1;
-// A window being built wakes a wait at every child: it serves the program's
-// events at each wake, but looks at the client at most this often.
+// A window being built changes at every child: a wait looks at the client at
+// most this often, and serves the program's events meanwhile.
 constexpr double kLookEvery = 0.1;
 
 // Pumps the program's events and looks at the client's windows again until
@@ -32,29 +32,32 @@ constexpr double kLookEvery = 0.1;
 // a moment, or until the bound has passed (then nothing). Sleeps until the
 // next event between looks.
 template <class Look, class Done>
-auto WaitUntilSettled(ui::Runtime& runtime, Hwnd client, Look look, Done done)
+auto WaitUntilSettled(ui::Runtime& runtime, ui::DesktopWatch& watch, Look look, Done done)
     -> std::optional<decltype(look())> {
-  const auto watch = runtime.watchDesktop(client);
   const double deadline = runtime.monotonic() + kWaitBound;
   std::optional<decltype(look())> last;
   double settledAt = 0;
   double lookedAt = -kLookEvery;
   double nextLook = 0;  // at once
-  unsigned long changes = watch->changes();
+  unsigned long changes = watch.changes();
   // When the last change since the last look was served, if one was: what a
   // look finds changed no later than that, so settling counts from there, as
   // if it had looked right then. It looks again at least once before acting.
   bool changedSinceLook = false;
   double changedAt = 0;
+  double servedAt = runtime.monotonic();
   for (;;) {
     runtime.doEvents();
     const double now = runtime.monotonic();
-    if (watch->changes() != changes) {
-      changes = watch->changes();
+    if (watch.changes() != changes) {
+      changes = watch.changes();
       changedSinceLook = true;
-      changedAt = now;
+      // Changes served late, at a look, happened after the last pump all
+      // the same.
+      changedAt = std::clamp(watch.changedAt(), servedAt, now);
       nextLook = std::min(nextLook, std::max(now, lookedAt + kLookEvery));
     }
+    servedAt = now;
     if (now >= nextLook || now >= deadline) {
       const auto state = look();
       if (state != last) {
@@ -69,7 +72,11 @@ auto WaitUntilSettled(ui::Runtime& runtime, Hwnd client, Look look, Done done)
         return std::nullopt;
       nextLook = done(state) ? settledAt : now + kLookAgainAfter;
     }
-    runtime.sleepUntilEvent(std::min(deadline, nextLook));
+    // A look is due soon in any case: the client's changes until then need
+    // not wake the wait one by one, as a window built child by child would.
+    const double wake = std::min(deadline, nextLook);
+    watch.looksBy(wake - now <= kSettle ? wake : 0);
+    runtime.sleepUntilEvent(wake);
   }
 }
 
@@ -111,13 +118,15 @@ void SendInstantMessage(WindowAccess& windows, ui::Runtime& runtime, const std::
   std::string keyword(kImKeyword);
   keyword += screenName;
   GoToKeyword(windows, keyword);
+  // One watch for both waits: each costs the system hooks set and removed.
+  const auto watch = runtime.watchDesktop(area);
 
   struct ImWindow {
     Hwnd im, entry, send;
     bool operator==(const ImWindow&) const = default;
   };
   const auto opened = WaitUntilSettled(
-      runtime, area,
+      runtime, *watch,
       [&] {
         const Hwnd im = findImWindow();
         if (!im)
@@ -140,7 +149,7 @@ void SendInstantMessage(WindowAccess& windows, ui::Runtime& runtime, const std::
     bool operator==(const Outcome&) const = default;
   };
   const auto outcome = WaitUntilSettled(
-      runtime, area,
+      runtime, *watch,
       [&] {
         const Hwnd dialog = windows.findWindow("#32770", "America Online");
         const Hwnd button = dialog ? windows.findWindowEx(dialog, {}, "Button") : Hwnd{};

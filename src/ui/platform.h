@@ -38,6 +38,13 @@ class DesktopWatch {
   // Changes whose events processPendingEvents has served since the watch
   // began: a change is never later than its event.
   virtual unsigned long changes() const = 0;
+  // When the latest of them happened (monotonic()), by its event's own time:
+  // one served late is no later a change.
+  virtual double changedAt() const = 0;
+  // The watcher looks at the windows again by `deadline` (monotonic()) in
+  // any case: until then their changes need not end sleepUntilEvent, and
+  // are served at its next wake.
+  virtual void looksBy(double deadline) = 0;
 };
 
 class Platform {

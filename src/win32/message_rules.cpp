@@ -94,13 +94,24 @@ bool Take(MSG& m, UINT first, UINT last, UINT flags) {
   return false;
 }
 
+// The windows' paints, and nothing else from the queue.
+void Paint() {
+  static bool painting = false;  // a paint's own messages come back here
+  if (painting)
+    return;
+  painting = true;
+  MSG m;
+  while (Take(m, 0, 0, PM_QS_PAINT))
+    DispatchMessageW(&m);
+  painting = false;
+}
+
 // What the system and other programs send to this thread's windows, and the
 // windows' paints; nothing else is taken from the queue.
 void ServeSentAndPaint() {
   MSG m;
   PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-  while (Take(m, 0, 0, PM_QS_PAINT))
-    DispatchMessageW(&m);
+  Paint();
 }
 
 // Oldest first, for as long as no line is in flight; one kept by a handler
@@ -170,7 +181,7 @@ Running MessageRules::Now() {
   return systemLoops ? Running::kPauseInSystemLoop : Running::kEventLoop;
 }
 
-DWORD MessageRules::Sleep(DWORD ms, const HANDLE* objects, DWORD count) {
+DWORD MessageRules::Sleep(DWORD ms, const HANDLE* objects, DWORD count, bool sentMayWait) {
   const Running now = Now();
   const DWORD queue = WAIT_OBJECT_0 + count;
   // Once a quit is taken, only a line in flight still waits (it finishes
@@ -195,9 +206,12 @@ DWORD MessageRules::Sleep(DWORD ms, const HANDLE* objects, DWORD count) {
   // WM_QUIT, say: any peek clears that bit), or the loop's input would wake
   // it again and again; a line's wait only for what is sent and paints.
   static constexpr DWORD kWakes[] = {kWakeForAnything, kWakeInSystemLoop, kWakeForALine};
+  DWORD wakes = kWakes[int(now)];
+  if (sentMayWait && now == Running::kEventLoop)
+    wakes &= ~DWORD(QS_SENDMESSAGE);
   const DWORD started = GetTickCount();
   const DWORD woke = MsgWaitForMultipleObjectsEx(
-      count, objects, ms, kWakes[int(now)], now == Running::kEventLoop ? MWMO_INPUTAVAILABLE : 0);
+      count, objects, ms, wakes, now == Running::kEventLoop ? MWMO_INPUTAVAILABLE : 0);
   wokeAtOnce = woke == queue && GetTickCount() == started;
   if (woke != WAIT_FAILED)
     return woke;
@@ -245,7 +259,12 @@ bool MessageRules::Intercepts(HWND window, UINT message, WPARAM wParam, LPARAM l
     RunKept();  // nothing while a line is in flight: its end posts again
     return true;
   }
-  if (!linesInFlight || !StartsAHandler(message))
+  if (!linesInFlight)
+    return false;
+  // What other programs send is all that a send's wait hands this thread:
+  // the windows paint then too, not only at the keeper's nudge.
+  Paint();
+  if (!StartsAHandler(message))
     return false;
   // A handler started now would run between a line's text and its Enter.
   // Ticks of one timer do not pile up, as in a queue.

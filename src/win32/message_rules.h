@@ -63,8 +63,12 @@ class MessageRules {
   // Sleeps until something that may run now arrives, one of `objects` is
   // signalled, or `ms` have passed; returns as MsgWaitForMultipleObjectsEx.
   // Never WAIT_FAILED and never a spin: a wait the system refuses sleeps a
-  // short while instead, and one that keeps waking for nothing rests.
-  static DWORD Sleep(DWORD ms, const HANDLE* objects = nullptr, DWORD count = 0);
+  // short while instead, and one that keeps waking for nothing rests. With
+  // `sentMayWait`, what other programs send (and the events of a desktop
+  // watch, which come the same way) does not wake the event loop's sleep:
+  // it is served when the sleep ends.
+  static DWORD Sleep(DWORD ms, const HANDLE* objects = nullptr, DWORD count = 0,
+                     bool sentMayWait = false);
   // Runs what may run now, and leaves the rest queued. False once a WM_QUIT
   // has been taken: a pump that takes one stops there and leaves it queued
   // for the loops further out.

@@ -20,16 +20,23 @@ namespace {
 // the desktop. Any other event would wake a wait for nothing.
 class WinEventWatch final : public ui::DesktopWatch {
  public:
-  explicit WinEventWatch(DWORD process)
-      : hooks_{Hook(EVENT_OBJECT_CREATE, EVENT_OBJECT_DESTROY, process),
+  WinEventWatch(Win32Platform& platform, DWORD process)
+      : platform_(platform),
+        hooks_{Hook(EVENT_OBJECT_CREATE, EVENT_OBJECT_DESTROY, process),
                Hook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, process)} {}
   ~WinEventWatch() override {
+    platform_.letSentWaitUntil(0);
     for (HWINEVENTHOOK hook : hooks_) {
       if (hook)
         UnhookWinEvent(hook);
     }
   }
   unsigned long changes() const override { return served_ - start_; }
+  double changedAt() const override {
+    return platform_.monotonic() - double(DWORD(GetTickCount() - lastEventTick_)) / 1000;
+  }
+  // The events come as sent messages do: those may wait as long.
+  void looksBy(double deadline) override { platform_.letSentWaitUntil(deadline); }
 
  private:
   static HWINEVENTHOOK Hook(DWORD first, DWORD last, DWORD process) {
@@ -38,9 +45,14 @@ class WinEventWatch final : public ui::DesktopWatch {
     return SetWinEventHook(first, last, nullptr, &OnEvent, process, 0,
                            WINEVENT_OUTOFCONTEXT | (process ? 0 : WINEVENT_SKIPOWNPROCESS));
   }
-  static void CALLBACK OnEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) { ++served_; }
+  static void CALLBACK OnEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD tick) {
+    ++served_;
+    lastEventTick_ = tick;
+  }
   // Every watch's events, counted where they are served: one UI thread.
   static inline unsigned long served_ = 0;
+  static inline DWORD lastEventTick_ = 0;
+  Win32Platform& platform_;
   const unsigned long start_ = served_;
   HWINEVENTHOOK hooks_[2];
 };
@@ -97,14 +109,15 @@ bool Win32Platform::toldToQuit() const {
 void Win32Platform::sleepUntilEvent(double deadline) {
   const double remaining = deadline - monotonic();
   if (remaining > 0)
-    MessageRules::Sleep(DWORD(std::ceil(remaining * 1000)));
+    MessageRules::Sleep(DWORD(std::ceil(remaining * 1000)), nullptr, 0,
+                        deadline <= sentMayWaitUntil_);
 }
 
 std::unique_ptr<ui::DesktopWatch> Win32Platform::watchDesktop(zoble::Hwnd window) {
   DWORD process = 0;  // every program's, when the window is not known
   if (window)
     GetWindowThreadProcessId(ToNative(window), &process);
-  return std::make_unique<WinEventWatch>(process);
+  return std::make_unique<WinEventWatch>(*this, process);
 }
 
 void Win32Platform::runEventLoop() {

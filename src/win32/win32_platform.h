@@ -26,6 +26,10 @@ class Win32Platform final : public ui::Platform {
   void messageBox(std::string_view text, std::string_view title) override;
   [[noreturn]] void fatal(std::string_view what, std::string_view title) override;
 
+  // Until `deadline` (monotonic()), what other programs send may wait for
+  // the next wake; 0: none may.
+  void letSentWaitUntil(double deadline) { sentMayWaitUntil_ = deadline; }
+
  private:
   HINSTANCE instance_;
   double ticksPerSecond_ = 0;  // 0: no performance counter, the tick count serves
@@ -33,6 +37,7 @@ class Win32Platform final : public ui::Platform {
   unsigned long long ticks_ = 0;
   DWORD lastTick_ = 0;
   bool quitting_ = false;
+  double sentMayWaitUntil_ = 0;
 };
 
 }  // namespace win32

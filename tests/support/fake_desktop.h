@@ -45,7 +45,7 @@ class FakeDesktop final : public quil32::WindowAccess {
     const Delivery answer = cls == "ZobleForm" ? Delivery::kOwnWindow : Delivery::kDelivered;
     windows_[h.value] = {std::move(cls), std::move(title), parent, {}, answer, {}};
     siblingsOf(parent).push_back(h);
-    ++changes;
+    changed();
     return h;
   }
   // Destroys a window and everything under it.
@@ -56,7 +56,7 @@ class FakeDesktop final : public quil32::WindowAccess {
       remove(child);
     std::erase(siblingsOf(windows_.at(window.value).parent), window);
     windows_.erase(window.value);
-    ++changes;
+    changed();
   }
   void bringToFront(Hwnd window) {
     auto& siblings = siblingsOf(windows_.at(window.value).parent);
@@ -76,8 +76,12 @@ class FakeDesktop final : public quil32::WindowAccess {
   void note(const std::string& what) { journal.push_back({clock(), "-", what}); }
 
   std::function<double()> clock = [] { return 0.0; };
-  // Windows made and destroyed so far.
+  // When a window made or destroyed now came or went: another program's
+  // change may be noticed later than it happened.
+  std::function<double()> changeClock = [this] { return clock(); };
+  // Windows made and destroyed so far, and when the last was.
   unsigned long changes = 0;
+  double changedAt = 0;
   // Every call, in order. A text set and entered at once is one call,
   // "lobby.entry <- SignatureLine".
   std::vector<Call> journal;
@@ -126,6 +130,11 @@ class FakeDesktop final : public quil32::WindowAccess {
   }
 
  private:
+  void changed() {
+    ++changes;
+    changedAt = changeClock();
+  }
+
   struct Window {
     std::string cls, title;
     Hwnd parent;

@@ -18,12 +18,19 @@ class HeadlessPlatform final : public ui::Platform {
   HeadlessPlatform(FakeDesktop& desktop, double timeOfDayAtStart)
       : desktop_(desktop), timeOfDayAtStart_(timeOfDayAtStart) {
     desktop_.clock = [this] { return now_; };
+    desktop_.changeClock = [this] { return elsewhereDue_ >= 0 ? elsewhereDue_ : now_; };
   }
 
   double now() const { return now_; }
   // Runs `event` at virtual time `t`, inside whichever pump runs then; those
   // due at the same instant run in the order they were scheduled.
-  void at(double t, std::function<void()> event) { queue_.emplace(t, std::move(event)); }
+  void at(double t, std::function<void()> event) { queue_.emplace(t, Event{std::move(event)}); }
+  // Another program's doing at `t` (its windows coming and going): while a
+  // desktop watch lets the changes wait, it ends no sleep and runs at the
+  // next wake, its changes dated `t`, as the events' own times date them.
+  void elsewhereAt(double t, std::function<void()> event) {
+    queue_.emplace(t, Event{std::move(event), true});
+  }
   // What the user picks from the next popup menu ("" to dismiss it;
   // "<quit>": the menu's loop takes a WM_QUIT and closes without a choice).
   std::deque<std::string> menuChoices;
@@ -45,16 +52,27 @@ class HeadlessPlatform final : public ui::Platform {
   double monotonic() override { return now_; }
   bool processPendingEvents() override {
     while (!takeQuit() && !queue_.empty() && queue_.begin()->first <= now_) {
-      auto event = std::move(queue_.begin()->second);
+      const double due = queue_.begin()->first;
+      Event event = std::move(queue_.begin()->second);
       queue_.erase(queue_.begin());
       idleSleeps_ = 0;
-      event();
+      elsewhereDue_ = event.elsewhere ? due : -1;
+      event.run();
+      elsewhereDue_ = -1;
     }
     return !toldToQuit_;
   }
   bool toldToQuit() const override { return toldToQuit_; }
   void sleepUntilEvent(double deadline) override {
-    const double wake = queue_.empty() ? deadline : std::min(deadline, queue_.begin()->first);
+    double wake = deadline;
+    for (const auto& [due, event] : queue_) {
+      if (due >= wake)
+        break;
+      if (!event.elsewhere || deadline > mayWaitUntil_) {
+        wake = due;
+        break;
+      }
+    }
     // A wait that asks to sleep again and again while no time passes and
     // nothing happens spins: on Windows it would burn the processor.
     idleSleeps_ = wake > now_ ? 0 : idleSleeps_ + 1;
@@ -68,12 +86,15 @@ class HeadlessPlatform final : public ui::Platform {
   // every window made or destroyed counts, the program's own too.
   std::unique_ptr<ui::DesktopWatch> watchDesktop(zoble::Hwnd) override {
     struct Watch final : ui::DesktopWatch {
-      explicit Watch(const FakeDesktop& d) : desktop(d), start(d.changes) {}
-      unsigned long changes() const override { return desktop.changes - start; }
-      const FakeDesktop& desktop;
+      explicit Watch(HeadlessPlatform& p) : platform(p), start(p.desktop_.changes) {}
+      ~Watch() override { platform.mayWaitUntil_ = 0; }
+      unsigned long changes() const override { return platform.desktop_.changes - start; }
+      double changedAt() const override { return platform.desktop_.changedAt; }
+      void looksBy(double deadline) override { platform.mayWaitUntil_ = deadline; }
+      HeadlessPlatform& platform;
       const unsigned long start;
     };
-    return std::make_unique<Watch>(desktop_);
+    return std::make_unique<Watch>(*this);
   }
   void runEventLoop() override {
     while (!quit_ && now_ < horizon) {
@@ -180,7 +201,13 @@ class HeadlessPlatform final : public ui::Platform {
   double now_ = 0;
   bool quit_ = false;
   int idleSleeps_ = 0;  // sleeps in a row that let no time pass
-  std::multimap<double, std::function<void()>> queue_;
+  struct Event {
+    std::function<void()> run;
+    bool elsewhere = false;
+  };
+  std::multimap<double, Event> queue_;
+  double mayWaitUntil_ = 0;   // other programs' events end no sleep until then
+  double elsewhereDue_ = -1;  // while one of them runs late: when it was due
 };
 
 }  // namespace fake

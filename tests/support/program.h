@@ -72,7 +72,7 @@ struct Program {
     desktop.onReceive(client.keywordBox, [=, this](const std::string& what) {
       if (what != "char 13")
         return;
-      platform.at(platform.now() + 0.3, [=, this] {
+      platform.elsewhereAt(platform.now() + 0.3, [=, this] {
         im = client.addImWindow(icons, answer != "no entry");
         desktop.bringToFront(room.window);
         if (answer == "unread")
@@ -83,7 +83,7 @@ struct Program {
               return;
             if (clicked)
               clicked();
-            platform.at(platform.now() + 0.2, [=, this] {
+            platform.elsewhereAt(platform.now() + 0.2, [=, this] {
               if (answer.find("gone") != std::string::npos)
                 desktop.remove(im.window);
               if (answer.find("new") != std::string::npos)

@@ -59,19 +59,29 @@ TEST(InstantMessage, ClicksTheNinthIconWalkingOnFromTheFirstAfterTheLast) {
 TEST(InstantMessage, ActsOnAWindowOnceItHasLookedTheSameForAFifthOfASecond) {
   // The window opens at 0.3, whole; or the client adds its icons one by one,
   // 0.05 s apart, the ninth at 0.7; or it adds the entry last, at 0.8, long
-  // after the icons, or at 0.35, before the wait looks again.
-  Program whole, building, entryLast, entrySoon;
+  // after the icons, or at 0.35, before the wait looks again; or, as the
+  // whole window settles, an icon comes in front at 0.45, which makes
+  // another the ninth: the wait sees it only at its next look, and counts
+  // from when it came.
+  Program whole, building, entryLast, entrySoon, iconInFront;
   whole.answerInstantMessages(9, "dialog button");
   building.answerInstantMessages(1, "dialog button");
   entryLast.answerInstantMessages(9, "no entry");
   entrySoon.answerInstantMessages(9, "no entry");
-  const auto later = [](Program& p, double at, const char* cls, std::string name) {
-    p.platform.at(at, [&p, cls, name] { p.desktop.add(p.im.window, cls, "", name); });
+  iconInFront.answerInstantMessages(9, "");
+  const auto later = [](Program& p, double at, const char* cls, std::string name,
+                        bool front = false) {
+    p.platform.elsewhereAt(at, [&p, cls, name, front] {
+      const Hwnd added = p.desktop.add(p.im.window, cls, "", name);
+      if (front)
+        p.desktop.bringToFront(added);
+    });
   };
   for (int i = 2; i <= 9; ++i)
     later(building, 0.25 + 0.05 * i, "_AOL_Icon", "im1.icon" + std::to_string(i));
   later(entryLast, 0.8, "RICHCNTL", "im1.entry");
   later(entrySoon, 0.35, "RICHCNTL", "im1.entry");
+  later(iconInFront, 0.45, "_AOL_Icon", "im1.icon0", true);
   // The dialog comes 0.2 s after the click.
   EXPECT_TRUE(Follows(ImOff(whole),
                       kKeyword + Sequence{"@0.5 im1.entry settext \"=)\"", "im1.icon9 lbuttondown",
@@ -82,6 +92,9 @@ TEST(InstantMessage, ActsOnAWindowOnceItHasLookedTheSameForAFifthOfASecond) {
     EXPECT_TRUE(
         Follows(ImOff(*p), kKeyword + Sequence{at + std::string("im1.entry settext \"=)\""),
                                                "im1.icon9 lbuttondown", "im1.icon9 lbuttonup"}));
+  EXPECT_TRUE(Follows(ImOff(iconInFront),
+                      kKeyword + Sequence{"@0.65 im1.entry settext \"=)\"", "im1.icon8 lbuttondown",
+                                          "im1.icon8 lbuttonup"}));
 }
 
 TEST(InstantMessage, WhatTheUserDoesMeanwhileRunsAtOnce) {

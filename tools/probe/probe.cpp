@@ -42,6 +42,11 @@
 //                         held at the start (-1: never), as the local time of
 //                         day in ms since midnight: the clock of hostsim's
 //                         LINE and SEND_WAITS
+//   probe quiet SECONDS   has the main window repaint every 300 ms without
+//                         asking it anything (what a send serves would
+//                         paint it too); prints "hung=K unpainted=P
+//                         samples=M": how often the system called it hung,
+//                         and how often it had not repainted 300 ms after
 //   probe window CLASS TITLE
 //                         the top-level window of that class and title: a
 //                         line "style=0xS exstyle=0xE visible=V", then a line
@@ -237,6 +242,23 @@ int Strays(bool end) {
   return 0;
 }
 
+int Quiet(double seconds) {
+  const HWND main = MainWindow();
+  if (!main)
+    return 1;
+  const ULONGLONG end = GetTickCount64() + ULONGLONG(seconds * 1000);
+  int hung = 0, unpainted = 0, samples = 0;
+  while (GetTickCount64() < end && IsWindow(main)) {
+    InvalidateRect(main, nullptr, FALSE);
+    Sleep(300);
+    unpainted += GetUpdateRect(main, nullptr, FALSE) ? 1 : 0;
+    hung += IsHungAppWindow(main) ? 1 : 0;
+    ++samples;
+  }
+  wprintf(L"hung=%d unpainted=%d samples=%d\n", hung, unpainted, samples);
+  return 0;
+}
+
 int Front() {
   wchar_t cls[64] = L"", title[64] = L"";
   const HWND front = GetForegroundWindow();
@@ -418,6 +440,8 @@ int wmain(int argc, wchar_t** argv) {
     return Flicker(std::wcstol(argv[2], nullptr, 10));
   if (argc == 3 && std::wcscmp(argv[1], L"watch") == 0)
     return Watch(std::wcstod(argv[2], nullptr));
+  if (argc == 3 && std::wcscmp(argv[1], L"quiet") == 0)
+    return Quiet(std::wcstod(argv[2], nullptr));
   if (argc == 4 && std::wcscmp(argv[1], L"window") == 0)
     return Describe(argv[2], argv[3]);
   if (argc == 3 && std::wcscmp(argv[1], L"usage") == 0)
