@@ -260,7 +260,7 @@ class Meter:
     def __init__(self, program: Program):
         self.program = program
         # ms and wakes, and those of the threads but the first (zoble's
-        # sending thread), each time
+        # keeper, which wakes only while a send is slow), each time
         self.phases: dict[str, list[tuple[float, int, float, int]]] = {}
         self.mark = (0, 0, 0, 0)
 
@@ -394,7 +394,7 @@ def processor_session(session: Session, sim: HostSim, report: Report) -> None:
                share("zoble"), share("reference"), "zoble <= 0.3% of wall")
     report.add("  Wine's start-up, to the splash: processor, wakes",
                *(f"{p.startup[0] / 1e6:.1f} ms, {p.startup[1]}" for p in programs))
-    over, sending = [], []
+    over, keeper = [], []
     for name in PHASES:
         (zms, zw, zside, zsidew, n), (rms, rw, *_) = (meters[p.name].median(name)
                                                        for p in programs)
@@ -402,7 +402,7 @@ def processor_session(session: Session, sim: HostSim, report: Report) -> None:
         if not ok:
             over.append(name)
         if name != "farewell":  # its end is the process's, all threads at once
-            sending.append(f"{name} {zside:.1f} ms, {zsidew:.0f}")
+            keeper.append(f"{name} {zside:.1f} ms, {zsidew:.0f}")
         times = f", median of {n}" if n > 1 else ""
         report.add(f"  {name}{times}: processor, wakes", f"{zms:.1f} ms, {zw:.0f}",
                    f"{rms:.1f} ms, {rw:.0f}", "within" if ok else "OVER")
@@ -410,8 +410,8 @@ def processor_session(session: Session, sim: HostSim, report: Report) -> None:
         f"each phase of zoble's is held to {RATIO} times the reference's processor plus "
         f"{SPARE_MS:.0f} ms and {RATIO} times its wakes plus {SPARE_WAKES}; "
         + (f"over in: {', '.join(over)}" if over else "every phase within"))
-    report.notes.append("of zoble's figures, its sending thread's (the reference sends in "
-                        "place): " + "; ".join(sending))
+    report.notes.append("of zoble's figures, its second thread's (the keeper, which nudges the "
+                        "panel to paint while a send is slow): " + "; ".join(keeper))
     report.notes.append(
         "both programs do each phase the same way (the same lines, pauses and looks, a click "
         "just after a whole second); through the wait to the reminder the focus is in the "

@@ -1,6 +1,7 @@
 #include "win32/message_sender.h"
 
 #include <algorithm>
+#include <atomic>
 #include <optional>
 
 #include "win32/message_rules.h"
@@ -13,15 +14,80 @@ namespace {
 constexpr UINT kNudge = WM_APP + 1;
 constexpr wchar_t kNudgeClass[] = L"ZobleSendNudge";
 
-// One message-only window for the program's one UI thread, whatever senders
-// come and go: it goes with the thread, and a nudge that reaches it late
-// finds nothing to do.
-HWND nudgeWindow = nullptr;
-std::atomic<bool> nudged{false};  // one nudge in the queue at a time
+// A send waits inside SendMessageTimeout, which serves what is sent to the
+// thread but paints nothing. The keeper, a thread that sleeps on a timer
+// armed only while a line is in flight, nudges the UI thread through a
+// message-only window (a sent message, which the wait serves) to paint and
+// look at its queue. It takes orders from zoble alone, never from its
+// message queue, where any program can post anything.
+//
+// One for the program's one UI thread, made with the first sender, before
+// any line: it holds nothing that is ever freed, and the process's end ends
+// it, which a wait for it at the farewell would only delay.
+class Keeper {
+ public:
+  // Armed until disarm(); false when there is no keeper to be had.
+  bool arm() {
+    // Ended from outside between two lines: replaced.
+    if (thread_ && WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0) {
+      CloseHandle(thread_);
+      thread_ = nullptr;
+    }
+    if (!thread_ && !start())
+      return false;
+    // The first nudge only once the send is slow: most are answered sooner.
+    LARGE_INTEGER first;
+    first.QuadPart = -LONGLONG(MessageSender::kServeEveryMs) * 10000;
+    return SetWaitableTimer(due_, &first, LONG(MessageSender::kServeEveryMs), nullptr, nullptr,
+                            FALSE);
+  }
+  void disarm() { CancelWaitableTimer(due_); }
 
-LRESULT CALLBACK NudgeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  bool start() {
+    if (thread_)
+      return true;
+    if (!window_) {
+      WNDCLASSEXW nudgeClass{};
+      nudgeClass.cbSize = sizeof nudgeClass;
+      nudgeClass.lpfnWndProc = &NudgeProc;
+      nudgeClass.hInstance = GetModuleHandleW(nullptr);
+      nudgeClass.lpszClassName = kNudgeClass;
+      RegisterClassExW(&nudgeClass);
+      window_ = CreateWindowExW(0, kNudgeClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                nudgeClass.hInstance, nullptr);
+    }
+    if (!due_)
+      due_ = CreateWaitableTimerW(nullptr, FALSE, nullptr);
+    if (!window_ || !due_)
+      return false;
+    thread_ = CreateThread(nullptr, 0, &Keep, this, 0, nullptr);
+    return thread_ != nullptr;
+  }
+
+ private:
+  static DWORD WINAPI Keep(void* self) {
+    auto& keeper = *static_cast<Keeper*>(self);
+    while (WaitForSingleObject(keeper.due_, INFINITE) == WAIT_OBJECT_0) {
+      // A nudge still queued is enough: they never pile up behind a slow send.
+      if (!keeper.nudged_.exchange(true) && !SendNotifyMessageW(keeper.window_, kNudge, 0, 0))
+        keeper.nudged_ = false;
+    }
+    return 0;
+  }
+
+  static LRESULT CALLBACK NudgeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  HANDLE due_ = nullptr;  // periodic, armed while a line is in flight
+  HANDLE thread_ = nullptr;
+  HWND window_ = nullptr;
+  std::atomic<bool> nudged_{false};  // one nudge in the queue at a time
+};
+
+Keeper keeper;
+
+LRESULT CALLBACK Keeper::NudgeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kNudge) {
-    nudged = false;
+    keeper.nudged_ = false;
     // Only while a send waits; one that comes late, or from another program,
     // finds nothing to do.
     if (MessageRules::Now() == Running::kLineInFlight)
@@ -33,32 +99,10 @@ LRESULT CALLBACK NudgeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-bool MakeNudgeWindow() {
-  if (nudgeWindow)
-    return true;
-  WNDCLASSEXW nudgeClass{};
-  nudgeClass.cbSize = sizeof nudgeClass;
-  nudgeClass.lpfnWndProc = &NudgeProc;
-  nudgeClass.hInstance = GetModuleHandleW(nullptr);
-  nudgeClass.lpszClassName = kNudgeClass;
-  RegisterClassExW(&nudgeClass);
-  nudgeWindow = CreateWindowExW(0, kNudgeClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                nudgeClass.hInstance, nullptr);
-  return nudgeWindow != nullptr;
-}
-
 }  // namespace
 
-MessageSender::~MessageSender() {
-  if (keeper_) {
-    stopping_ = true;
-    const LARGE_INTEGER now{};
-    SetWaitableTimer(due_, &now, 0, nullptr, nullptr, FALSE);
-    WaitForSingleObject(keeper_, kBoundMs);
-    CloseHandle(keeper_);
-  }
-  if (due_)
-    CloseHandle(due_);
+MessageSender::MessageSender() {
+  keeper.start();  // failing, the first line tries again
 }
 
 quil32::Delivery MessageSender::send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -86,14 +130,14 @@ void MessageSender::send(std::span<Outgoing> messages) {
     }
     if (!line) {
       line.emplace();
-      kept = keepServing();
+      kept = keeper.arm();
     }
     m.delivery = sendOne(m);
     if (!quil32::WindowAccess::GoesOn(m.gates, m.delivery))
       break;
   }
   if (kept)
-    CancelWaitableTimer(due_);
+    keeper.disarm();
 }
 
 // Bounded, so that a client that never answers costs one line, not all.
@@ -128,41 +172,6 @@ quil32::Delivery MessageSender::sendOne(const Outgoing& m) {
       break;
   }
   return quil32::Delivery::kFailed;
-}
-
-bool MessageSender::keepServing() {
-  // Ended from outside between two lines: replaced.
-  if (keeper_ && WaitForSingleObject(keeper_, 0) == WAIT_OBJECT_0) {
-    CloseHandle(keeper_);
-    keeper_ = nullptr;
-  }
-  if (!keeper_ && !startKeeper())
-    return false;
-  // The first nudge only once the send is slow: most are answered sooner.
-  LARGE_INTEGER first;
-  first.QuadPart = -LONGLONG(kServeEveryMs) * 10000;
-  return SetWaitableTimer(due_, &first, LONG(kServeEveryMs), nullptr, nullptr, FALSE);
-}
-
-bool MessageSender::startKeeper() {
-  if (!MakeNudgeWindow())
-    return false;
-  if (!due_)
-    due_ = CreateWaitableTimerW(nullptr, FALSE, nullptr);
-  if (!due_)
-    return false;
-  keeper_ = CreateThread(nullptr, 0, &Keep, this, 0, nullptr);
-  return keeper_ != nullptr;
-}
-
-DWORD WINAPI MessageSender::Keep(void* self) {
-  auto& sender = *static_cast<MessageSender*>(self);
-  while (WaitForSingleObject(sender.due_, INFINITE) == WAIT_OBJECT_0 && !sender.stopping_) {
-    // A nudge still queued is enough: they never pile up behind a slow send.
-    if (!nudged.exchange(true) && !SendNotifyMessageW(nudgeWindow, kNudge, 0, 0))
-      nudged = false;
-  }
-  return 0;
 }
 
 }  // namespace win32

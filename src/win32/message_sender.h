@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <span>
 #include <vector>
 
@@ -24,8 +23,9 @@ class MessageSender {
   // 5 s for hung.
   static constexpr DWORD kServeEveryMs = 50;
 
-  MessageSender() = default;
-  ~MessageSender();
+  // Made on the UI thread, with the program: it starts the thread that
+  // keeps that thread painting while a send waits.
+  MessageSender();
   MessageSender(const MessageSender&) = delete;
   MessageSender& operator=(const MessageSender&) = delete;
 
@@ -57,20 +57,7 @@ class MessageSender {
 
  private:
   quil32::Delivery sendOne(const Outgoing& message);
-  // Arms the keeper for a send that may wait; false when there is none.
-  bool keepServing();
-  bool startKeeper();
-  static DWORD WINAPI Keep(void* sender);
 
-  // A send waits inside SendMessageTimeout, which serves what is sent to
-  // this thread but paints nothing. The keeper, a thread of its own that
-  // sleeps on a timer armed only while a send waits, nudges this thread
-  // through a message-only window (a sent message, which the wait serves)
-  // to paint and look at its queue. It takes orders from zoble alone, never
-  // from its message queue, where any program can post anything.
-  HANDLE due_ = nullptr;  // periodic timer, armed while a send waits
-  HANDLE keeper_ = nullptr;
-  std::atomic<bool> stopping_{false};
   // Threads whose last send ran out the bound.
   std::vector<DWORD> givenUp_;
 };
