@@ -1,11 +1,13 @@
 /* The least a program needs to do zoble's session, for the bench to hold
- * zoble's figures against: a splash whose click brings up a panel with a
- * reason box (focused whenever the panel is active) and the areas "x",
- * "start", "stop", "adv" and "opts" at the places of zoble's; the same lines
- * to the same chat room, paced by the same pause; a reminder a minute after
- * each start until "stop"; an options menu whose "ims off" and "ims on" go
- * through the client's keyword box and instant-message window; the greeting
- * again on the way out. Its lines end with "ref" and "[reference]" where
+ * zoble's figures against: zoble's three windows, a splash whose click hides
+ * it and brings up a panel with a reason box (focused whenever the panel is
+ * active) and the areas "x", "start", "stop", "adv" and "opts" at the places
+ * of zoble's, and a hidden window that holds the options menu, made when the
+ * menu first opens; the same lines to the same chat room, paced by the same
+ * pause; a reminder a minute after each start until "stop"; an options menu
+ * whose "ims off" and "ims on" go through the client's keyword box and
+ * instant-message window; the greeting again on the way out, and then all
+ * three windows destroyed. Its lines end with "ref" and "[reference]" where
  * zoble's end with "vud" and the reason.
  *
  * No runtime, forms, layers or second thread: each line is sent in place,
@@ -32,7 +34,7 @@ static const char* const kAreaText[kAreas] = {"x", "start", "stop", "adv", "opts
 static const RECT kReason = {8, 16, 137, 35};
 
 static HINSTANCE instance;
-static HWND panel, reason;
+static HWND splash, panel, reason, holder;
 static int busy; /* one sequence at a time */
 
 #define PREFIX "</b></i><font face=arial><font color=#FF0000>\xba"
@@ -202,6 +204,10 @@ static void Farewell(void) {
   KillTimer(panel, REMINDER_TIMER);
   SendLines(kGreeting, 2);
   DestroyWindow(panel);
+  DestroyWindow(splash);
+  if (holder)
+    DestroyWindow(holder);
+  PostQuitMessage(0);
 }
 
 static void Options(void) {
@@ -209,11 +215,14 @@ static void Options(void) {
   HMENU menu = CreatePopupMenu();
   for (int i = 0; i < 5; ++i)
     AppendMenuA(menu, MF_STRING, i + 1, kItems[i]);
+  if (!holder)
+    holder = CreateWindowExA(0, "ReferenceHolder", "Reference holder", WS_OVERLAPPEDWINDOW, 0, 0,
+                             312, 213, NULL, NULL, instance, NULL);
   POINT at;
   GetCursorPos(&at);
   const int chosen =
       TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD, at.x,
-                     at.y, 0, panel, NULL);
+                     at.y, 0, holder, NULL);
   DestroyMenu(menu);
   if (chosen == 1 || chosen == 2)
     SendInstantMessage(chosen == 1 ? "$IM_ON" : "$IM_OFF");
@@ -288,9 +297,6 @@ static LRESULT CALLBACK PanelProc(HWND w, UINT message, WPARAM wParam, LPARAM lP
         Farewell();
       }
       return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
   }
   return DefWindowProcA(w, message, wParam, lParam);
 }
@@ -303,7 +309,7 @@ static HWND Popup(const char* cls, const char* title, int width, int height) {
 static LRESULT CALLBACK SplashProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != WM_LBUTTONUP || panel)
     return DefWindowProcA(w, message, wParam, lParam);
-  DestroyWindow(w);
+  ShowWindow(w, SW_HIDE);
   panel = Popup("ReferencePanel", "Reference", 145, 60);
   reason =
       CreateWindowExA(0, "Edit", "reference", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL,
@@ -338,7 +344,11 @@ int WINAPI WinMain(HINSTANCE self, HINSTANCE previous, LPSTR command, int show) 
   wc.lpfnWndProc = PanelProc;
   wc.lpszClassName = "ReferencePanel";
   RegisterClassA(&wc);
-  ShowWindow(Popup("ReferenceSplash", "Reference splash", 197, 147), show);
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.lpszClassName = "ReferenceHolder";
+  RegisterClassA(&wc);
+  splash = Popup("ReferenceSplash", "Reference splash", 197, 147);
+  ShowWindow(splash, show);
   MSG m;
   while (GetMessageA(&m, NULL, 0, 0) > 0) {
     TranslateMessage(&m);

@@ -1,5 +1,5 @@
 // Which message may run on zoble's one UI thread, and when: the one place
-// that decides it. The pumps (the pauses, a send's wait) sleep and take from
+// that decides it. The pumps (the pauses, a send's nudge) sleep and take from
 // the queue as it says, and zoble's window procedure asks it first.
 //
 // What runs depends on what the thread is doing (docs/architecture.md has
