@@ -40,7 +40,7 @@ auto WaitUntilSettled(ui::Runtime& runtime, ui::DesktopWatch& watch, Look look, 
   double lookedAt = -kLookEvery;
   double nextLook = 0;  // at once
   unsigned long changes = watch.changes();
-  // When the last change since the last look was served, if one was: what a
+  // When the last change since the last look happened, if one did: what a
   // look finds changed no later than that, so settling counts from there, as
   // if it had looked right then. It looks again at least once before acting.
   bool changedSinceLook = false;
