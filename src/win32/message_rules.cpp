@@ -259,12 +259,13 @@ bool MessageRules::Intercepts(HWND window, UINT message, WPARAM wParam, LPARAM l
     RunKept();  // nothing while a line is in flight: its end posts again
     return true;
   }
-  if (!linesInFlight)
-    return false;
-  // What other programs send is all that a send's wait hands this thread:
-  // the windows paint then too, not only at the keeper's nudge.
-  Paint();
-  if (!StartsAHandler(message))
+  // What another thread sends is all that a send's wait hands this thread,
+  // and a question such as whether zoble hangs should find its windows
+  // drawn: they paint first, not only at the keeper's nudge or the pump's
+  // next turn.
+  if (linesInFlight || InSendMessage())
+    Paint();
+  if (!linesInFlight || !StartsAHandler(message))
     return false;
   // A handler started now would run between a line's text and its Enter.
   // Ticks of one timer do not pile up, as in a queue.
