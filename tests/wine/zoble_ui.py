@@ -74,7 +74,11 @@ def assert_entries_whole(golden, records: list[Record]) -> None:
 
 def assert_answered_throughout(answered: dict[str, int], seconds: float) -> None:
     """zoble answered every question of the system within 1 s, repainted
-    each time, and the system never took it for hung."""
-    assert (answered["hung"], answered["unanswered"], answered["unpainted"]) == (0, 0, 0), answered
+    each time but now and then a sample, and the system never took it for
+    hung. The probe looks again 100 ms after asking: on a loaded machine a
+    paint can miss that now and then (one in a few hundred); a zoble that
+    does not paint while it waits misses most."""
+    assert (answered["hung"], answered["unanswered"]) == (0, 0), answered
+    assert answered["unpainted"] <= answered["samples"] // 50, answered
     assert answered["worst_ms"] < 1000, answered
     assert answered["samples"] > seconds * 5, answered
